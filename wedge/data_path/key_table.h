@@ -1,0 +1,49 @@
+// Which key, with or without Shift, types a character (the US layout), and
+// the exact key events of one character. Portable so that the wedge and
+// sarnuconf produce the same sequence.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+enum : uint8_t {
+  kVkShift = 0x10,
+  kVkControl = 0x11,
+  kVkV = 0x56,
+  kVkLeftWindows = 0x5B,
+};
+
+// keybd_event flags used by the wedge.
+enum : uint32_t {
+  kKeyDownFlags = 4,  // KEYEVENTF_SILENT
+  kKeyUpFlags = 2,    // KEYEVENTF_KEYUP
+  kKeyUnicodeFlag = 0x8000,
+};
+
+struct KeyMapping {
+  uint8_t virtualKey;  // 0: no key in the table
+  bool shift;
+};
+
+// The table entry of a byte; bytes 128 to 255 and 0 have no key.
+KeyMapping LookupKey(unsigned char character);
+
+// One key event. For a character without a key the event carries the
+// character's UTF-16 unit (converted from the ANSI code page) instead of a
+// virtual key, and the unicode flag.
+struct KeyEvent {
+  uint8_t virtualKey;
+  char16_t unicode;  // non-zero only for unicode events
+  bool up;
+};
+
+// The events that type one character, in order: Left Windows up, Shift down
+// (when shifted), key down, key up, Shift up. Bytes 128 to 255 are typed as a
+// Left Windows up and a unicode key down and up. Byte 0 gives nothing. Returns the number of events
+// written to `events` (room for kMaxKeyEventsPerCharacter).
+enum : size_t { kMaxKeyEventsPerCharacter = 5 };
+size_t KeyEventsForCharacter(unsigned char character, KeyEvent* events);
+
+// The events of Ctrl+V.
+enum : size_t { kPasteEventCount = 4 };
+void PasteKeyEvents(KeyEvent* events);
