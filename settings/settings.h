@@ -65,6 +65,8 @@ class Settings {
   // the empty text.
   Settings(int32_t scannerType, const char16_t* iniPath,
            const char16_t* readerIniPath);
+  // On the terminal: detects the reader, chooses the files and loads them.
+  Settings();
   // Commits the temporary copy when one is active.
   ~Settings();
   Settings(const Settings&) = delete;
