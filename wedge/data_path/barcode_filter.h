@@ -30,6 +30,12 @@ void ReplaceFnc1(const Settings& settings, char* text, size_t length, int32_t ty
 // 2 for 2, none for 4 and above.
 size_t LaserSuffixLength(unsigned char suffixChar);
 
+// The characters the laser library appends to each barcode for a suffix
+// code: 0 "\r", 1 "\n", 2 "\r\n", 3 "\t", 4 and above "". Used where a
+// laser read is modelled (the simulator, sarnuconf's preview). The text is
+// static and zero-terminated; never null.
+const char* LaserAppendedSuffix(unsigned char suffixCode);
+
 // Writes the reader's suffix (0 to 2 characters) into `suffix` (at least 3
 // bytes, cleared by the caller). The raw text is not changed. A laser text
 // shorter than its suffix gives what there is.
