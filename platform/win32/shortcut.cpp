@@ -1,0 +1,38 @@
+// Shortcuts on the desktop stand-in. The terminal's shell call writes a text
+// file `NN#"target"`; the desktop shell has no such call, so we write the same
+// bytes ourselves, and the programs and tests see what a terminal would hold.
+#include "shortcut.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "file_io.h"
+#include "text_codec.h"
+
+namespace {
+
+size_t TextLength(const char16_t* text) {
+  size_t n = 0;
+  while (text[n] != 0) ++n;
+  return n;
+}
+
+}  // namespace
+
+bool CreateShortcut(const char16_t* shortcutPath, const char16_t* target) {
+  if (shortcutPath == nullptr || target == nullptr) return false;
+  const size_t targetLength = TextLength(target);
+  if (targetLength == 0 || targetLength > 259) return false;
+
+  // "NN#" + quote + target in the ANSI code page + quote. A character may take
+  // two bytes in the code page, hence the room.
+  char text[16 + 2 * 259 + 2];
+  const int head = std::snprintf(text, sizeof text, "%u#\"", unsigned(targetLength + 2));
+  if (head <= 0) return false;
+  size_t used = size_t(head);
+  const size_t narrow = WideToAnsi(target, targetLength, text + used, sizeof text - used - 1);
+  if (narrow == 0) return false;
+  used += narrow;
+  text[used++] = '"';
+  return FileReplaceThroughTemp(shortcutPath, text, used);
+}
