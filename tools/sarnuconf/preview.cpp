@@ -1,0 +1,248 @@
+// "sarnuconf preview": runs a barcode through exactly the steps the wedge
+// runs between the reader and the keyboard (the laser's leading FNC1,
+// ReplaceFnc1, ExtractSuffix, ApplyFilter, the key table), so a site can see
+// what a terminal will type before any terminal is touched.
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "barcode_filter.h"
+#include "commands.h"
+#include "escaped_text.h"
+#include "key_table.h"
+#include "sarnuconf.h"
+#include "settings.h"
+#include "text_codec.h"
+
+namespace {
+
+// What the readers can hand over: the laser library's buffer holds 255
+// characters, suffix included; an imager text fits the output buffer.
+enum : size_t { kLaserTextLimit = 255, kImagerTextLimit = kFilterBufferSize - 1 };
+
+// The reader's buffer type that selects the clipboard.
+enum : long long { kBufferTypeClipboard = 3 };
+
+struct PreviewRequest {
+  const char* iniArgument;
+  int32_t scannerType;
+  unsigned char suffixCode;
+  unsigned char bufferType;
+  int32_t typeCode;
+  std::vector<std::string> barcodes;
+};
+
+const char* ReaderName(int32_t scannerType) {
+  return scannerType == kScannerLaser ? "laser" : scannerType == kScannerImager ? "imager" : "none";
+}
+
+// "--name VALUE" or "--name=VALUE". Returns the value or null (with a
+// complaint) when it is missing.
+const char* OptionValue(const Io& io, const char* name, int argc, char** argv, int* i) {
+  const char* arg = argv[*i];
+  const size_t n = std::strlen(name);
+  if (arg[n] == '=') return arg + n + 1;
+  if (*i + 1 >= argc) {
+    Fail(io, "%s needs a value", name);
+    return nullptr;
+  }
+  return argv[++*i];
+}
+
+bool IsOption(const char* arg, const char* name) {
+  const size_t n = std::strlen(name);
+  return std::strncmp(arg, name, n) == 0 && (arg[n] == 0 || arg[n] == '=');
+}
+
+bool ParseNumberOption(const Io& io, const char* name, const char* text, long long low,
+                       long long high, long long* value) {
+  if (ParseDecimal(text, low, high, value)) return true;
+  Fail(io, "%s wants a decimal number from %lld to %lld, not \"%s\"", name, low, high, text);
+  return false;
+}
+
+// Reads the options and barcodes; false after a complaint.
+bool ParseRequest(const Io& io, int argc, char** argv, PreviewRequest* request) {
+  if (argc < 1) {
+    Fail(io, "preview needs an INI file, --reader and at least one barcode");
+    return false;
+  }
+  request->iniArgument = argv[0];
+  const char* reader = nullptr;
+  const char* suffixText = nullptr;
+  const char* bufferText = nullptr;
+  const char* typeText = nullptr;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    const char** slot = nullptr;
+    const char* name = nullptr;
+    if (!optionsEnded && std::strcmp(arg, "--") == 0) {
+      optionsEnded = true;
+      continue;
+    }
+    if (!optionsEnded && std::strncmp(arg, "--", 2) == 0) {
+      if (IsOption(arg, "--reader")) slot = &reader, name = "--reader";
+      if (IsOption(arg, "--suffix-code")) slot = &suffixText, name = "--suffix-code";
+      if (IsOption(arg, "--buffer-type")) slot = &bufferText, name = "--buffer-type";
+      if (IsOption(arg, "--type")) slot = &typeText, name = "--type";
+      if (slot == nullptr) {
+        Fail(io, "unknown option %s", arg);
+        return false;
+      }
+      *slot = OptionValue(io, name, argc, argv, &i);
+      if (*slot == nullptr) return false;
+      continue;
+    }
+    std::string bytes, error;
+    if (!Unescape(arg, &bytes, &error)) {
+      Fail(io, "barcode \"%s\": %s", arg, error.c_str());
+      return false;
+    }
+    request->barcodes.push_back(bytes);
+  }
+
+  if (reader == nullptr) {
+    Fail(io, "preview needs --reader laser, imager or none");
+    return false;
+  }
+  if (std::strcmp(reader, "laser") == 0) {
+    request->scannerType = kScannerLaser;
+  } else if (std::strcmp(reader, "imager") == 0) {
+    request->scannerType = kScannerImager;
+  } else if (std::strcmp(reader, "none") == 0) {
+    request->scannerType = kScannerNone;
+  } else {
+    Fail(io, "--reader wants laser, imager or none, not \"%s\"", reader);
+    return false;
+  }
+
+  long long value = 0;
+  request->suffixCode = 0;
+  if (suffixText != nullptr) {
+    if (!ParseNumberOption(io, "--suffix-code", suffixText, 0, 255, &value)) return false;
+    request->suffixCode = static_cast<unsigned char>(value);
+  }
+  request->bufferType = 0;
+  if (bufferText != nullptr) {
+    if (!ParseNumberOption(io, "--buffer-type", bufferText, 0, 255, &value)) return false;
+    request->bufferType = static_cast<unsigned char>(value);
+  }
+  request->typeCode = 0;
+  if (typeText != nullptr) {
+    if (request->scannerType == kScannerImager) {
+      // The imager's identifier is a character, handed on as a signed byte.
+      if (!ParseNumberOption(io, "--type", typeText, 0, 255, &value)) return false;
+      request->typeCode = static_cast<signed char>(static_cast<unsigned char>(value));
+    } else {
+      if (!ParseNumberOption(io, "--type", typeText, INT32_MIN, INT32_MAX, &value)) return false;
+      request->typeCode = static_cast<int32_t>(value);
+    }
+  }
+
+  if (request->barcodes.empty()) {
+    Fail(io, "preview needs at least one barcode");
+    return false;
+  }
+  const size_t appended = request->scannerType == kScannerLaser
+                              ? std::strlen(LaserAppendedSuffix(request->suffixCode))
+                              : 0;
+  const size_t limit = request->scannerType == kScannerLaser ? kLaserTextLimit : kImagerTextLimit;
+  for (const std::string& barcode : request->barcodes) {
+    if (barcode.size() + appended > limit) {
+      Fail(io, "barcode of %zu bytes: the %s reader delivers at most %zu, suffix included",
+           barcode.size(), ReaderName(request->scannerType), limit);
+      return false;
+    }
+  }
+  return true;
+}
+
+void AppendKeyEvents(const KeyEvent* events, size_t count, std::string* out) {
+  static const char kHex[] = "0123456789ABCDEF";
+  for (size_t i = 0; i < count; ++i) {
+    if (!out->empty()) out->push_back(' ');
+    const KeyEvent& e = events[i];
+    if (e.unicode != 0) {
+      out->append("U+");
+      for (int shift = 12; shift >= 0; shift -= 4) out->push_back(kHex[(e.unicode >> shift) & 15]);
+    } else {
+      out->push_back(kHex[e.virtualKey >> 4]);
+      out->push_back(kHex[e.virtualKey & 15]);
+    }
+    out->push_back(e.up ? '-' : '+');
+  }
+}
+
+// The events of typing a zero-terminated text, character by character.
+void AppendTypedText(const char* text, std::string* out) {
+  KeyEvent events[kMaxKeyEventsPerCharacter];
+  for (const char* p = text; *p; ++p) {
+    AppendKeyEvents(events, KeyEventsForCharacter(static_cast<unsigned char>(*p), events), out);
+  }
+}
+
+// The clipboard receives the text converted from the code page to UTF-16;
+// shown as UTF-8 in the escaped form.
+std::string ClipboardText(const char* output) {
+  const size_t length = std::strlen(output);
+  std::vector<char16_t> wide(length + 1, 0);
+  const size_t units = AnsiToWide(output, length, wide.data(), wide.size());
+  const std::string utf8 = Utf8(wide.data(), units);
+  return Escaped(utf8.data(), utf8.size());
+}
+
+std::string PreviewOne(const Settings& record, const PreviewRequest& request,
+                       const std::string& barcode, char* raw, char* output) {
+  // The reader's side: the raw text as the reader library hands it over.
+  std::memset(raw, 0, kFilterBufferSize + 1);
+  std::memcpy(raw, barcode.data(), barcode.size());
+  size_t length = barcode.size();
+  if (request.scannerType == kScannerLaser) {
+    const char* appended = LaserAppendedSuffix(request.suffixCode);
+    std::memcpy(raw + length, appended, std::strlen(appended));
+    length += std::strlen(appended);
+    length = RemoveLeadingFnc1(raw, length, request.typeCode);
+    raw[length] = 0;
+  }
+  ReplaceFnc1(record, raw, length, request.typeCode);
+
+  // The output thread's side.
+  char suffix[3] = {0, 0, 0};
+  std::memset(output, 0, kFilterBufferSize);
+  ExtractSuffix(record, request.suffixCode, suffix, raw);
+  if (ApplyFilter(record, request.suffixCode, output, raw) == 0) return "send=0";
+
+  std::string line = "send=1 suffix=\"" + Escaped(suffix) + "\" output=\"" + Escaped(output) + "\"";
+  std::string keys;
+  if (request.bufferType == kBufferTypeClipboard) {
+    line += " clipboard=\"" + ClipboardText(output) + "\"";
+    KeyEvent paste[kPasteEventCount];
+    PasteKeyEvents(paste);
+    AppendKeyEvents(paste, kPasteEventCount, &keys);
+  } else {
+    AppendTypedText(output, &keys);
+  }
+  AppendTypedText(suffix, &keys);
+  return line + " keys=" + keys;
+}
+
+}  // namespace
+
+int RunPreview(const Io& io, int argc, char** argv) {
+  PreviewRequest request;
+  if (!ParseRequest(io, argc, argv, &request)) return kExitUsage;
+  char16_t path[kPathUnits];
+  if (!ResolveIniPath(io, request.iniArgument, true, path)) return kExitUsage;
+
+  Settings record(request.scannerType, path, u"");
+  // The queued copy and the output buffer of the output thread.
+  std::vector<char> raw(kFilterBufferSize + 1);
+  std::vector<char> output(kFilterBufferSize);
+  for (const std::string& barcode : request.barcodes) {
+    const std::string line = PreviewOne(record, request, barcode, raw.data(), output.data());
+    std::fprintf(io.out, "%s\n", line.c_str());
+  }
+  return kExitOk;
+}
