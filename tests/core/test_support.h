@@ -29,6 +29,12 @@ bool WriteBytes(const std::u16string& path, const std::string& bytes);
 std::string ReadBytes(const std::u16string& path);
 bool FileExists(const std::u16string& path);
 
+// Marks a file read-only or writable again (the stand-in for a file in ROM).
+bool SetReadOnly(const std::u16string& path, bool readOnly);
+
+// Removes a native folder (UTF-8 path) with everything in it; for clean-up.
+void RemoveNativeTree(const std::string& nativePath);
+
 // UTF-8 literal to UTF-16, for readable tests.
 std::u16string U16(const char* utf8);
 
