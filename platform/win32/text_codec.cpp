@@ -38,23 +38,40 @@ size_t AnsiToWide(const char* src, size_t srcLen, char16_t* dst, size_t dstCap) 
 // flag, and represents everything anyway.
 static DWORD NoBestFitFlags() { return GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS; }
 
+// UTF-8 as the ANSI code page takes no lpUsedDefaultChar (and needs none).
+static BOOL* UsedDefaultOut(BOOL* flag) { return GetACP() == CP_UTF8 ? nullptr : flag; }
+
+static bool HasSurrogatePair(const char16_t* src, size_t srcLen) {
+  for (size_t i = 0; i + 1 < srcLen; ++i) {
+    if (IsHighSurrogate(src[i]) && IsLowSurrogate(src[i + 1])) return true;
+  }
+  return false;
+}
+
 size_t WideToAnsi(const char16_t* src, size_t srcLen, char* dst, size_t dstCap) {
   if (!src || !dst || srcLen == 0 || dstCap == 0) return 0;
   const WCHAR* wsrc = reinterpret_cast<const WCHAR*>(src);
   DWORD flags = NoBestFitFlags();
   int len = ClampToInt(srcLen);
-  int needed = WideCharToMultiByte(CP_ACP, flags, wsrc, len, nullptr, 0, nullptr, nullptr);
-  if (needed > 0 && static_cast<size_t>(needed) <= dstCap) {
+  BOOL usedDefault = FALSE;
+  int needed = WideCharToMultiByte(CP_ACP, flags, wsrc, len, nullptr, 0, nullptr,
+                                   UsedDefaultOut(&usedDefault));
+  // A pair the code page lacks comes out as two '?' from the system; it is one
+  // character, so that case goes the slow way below.
+  bool pairsToMend = usedDefault && HasSurrogatePair(src, srcLen);
+  if (needed > 0 && static_cast<size_t>(needed) <= dstCap && !pairsToMend) {
     return static_cast<size_t>(
         WideCharToMultiByte(CP_ACP, flags, wsrc, len, dst, needed, nullptr, nullptr));
   }
-  // Does not fit: one character at a time, so the cut falls between two.
+  // One character at a time, so that a cut falls between two.
   size_t out = 0;
   for (size_t i = 0; i < srcLen;) {
     int units = (IsHighSurrogate(src[i]) && i + 1 < srcLen && IsLowSurrogate(src[i + 1])) ? 2 : 1;
     char bytes[16];
-    int n =
-        WideCharToMultiByte(CP_ACP, flags, wsrc + i, units, bytes, sizeof bytes, nullptr, nullptr);
+    BOOL lost = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, flags, wsrc + i, units, bytes, sizeof bytes, nullptr,
+                                UsedDefaultOut(&lost));
+    if (units == 2 && lost) bytes[0] = '?', n = 1;
     if (n <= 0 || out + static_cast<size_t>(n) > dstCap) break;
     for (int k = 0; k < n; ++k) dst[out++] = bytes[k];
     i += static_cast<size_t>(units);

@@ -24,12 +24,6 @@ std::u16string U16(const char* utf8) {
   return std::u16string(buffer.data(), n);
 }
 
-static std::string Utf8(const std::u16string& text) {
-  std::vector<char> buffer(text.size() * 4 + 1);
-  size_t n = WideToUtf8(text.data(), text.size(), buffer.data(), buffer.size());
-  return std::string(buffer.data(), n);
-}
-
 bool WriteBytes(const std::u16string& path, const std::string& bytes) {
   return FileReplaceThroughTemp(path.c_str(), bytes.data(), bytes.size());
 }
@@ -133,6 +127,12 @@ void ResetTerminalFolders() {
 }
 
 #else  // POSIX
+
+static std::string Utf8(const std::u16string& text) {
+  std::vector<char> buffer(text.size() * 4 + 1);
+  size_t n = WideToUtf8(text.data(), text.size(), buffer.data(), buffer.size());
+  return std::string(buffer.data(), n);
+}
 
 static int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
   remove(path);
