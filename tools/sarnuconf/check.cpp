@@ -40,11 +40,13 @@ struct Walk {
 
 void Report(Walk* walk, const std::string& subject, const std::string& problem) {
   ++walk->problems;
+  // Numbers through to_string: the Windows C library lacks %zu.
+  const std::string line = std::to_string(walk->lineNumber);
   if (subject.empty()) {
-    std::fprintf(walk->io->out, "%s:%zu: %s\n", walk->fileName, walk->lineNumber, problem.c_str());
+    std::fprintf(walk->io->out, "%s:%s: %s\n", walk->fileName, line.c_str(), problem.c_str());
   } else {
-    std::fprintf(walk->io->out, "%s:%zu: %s: %s\n", walk->fileName, walk->lineNumber,
-                 subject.c_str(), problem.c_str());
+    std::fprintf(walk->io->out, "%s:%s: %s: %s\n", walk->fileName, line.c_str(), subject.c_str(),
+                 problem.c_str());
   }
 }
 

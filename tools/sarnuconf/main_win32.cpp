@@ -1,5 +1,8 @@
 // Entry of sarnuconf on Windows: the command line comes as UTF-16 and is
 // turned into the UTF-8 arguments that the commands take everywhere.
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -19,5 +22,9 @@ int wmain(int argc, wchar_t** argv) {
     args.push_back(&texts[i][0]);
   }
   args.push_back(nullptr);
+  // The same bytes on every system: lines end in LF here too, so scripts
+  // can compare the output of both builds.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
   return SarnuconfMain(argc, args.data(), stdout, stderr);
 }

@@ -58,7 +58,8 @@ bool IsOption(const char* arg, const char* name) {
 bool ParseNumberOption(const Io& io, const char* name, const char* text, long long low,
                        long long high, long long* value) {
   if (ParseDecimal(text, low, high, value)) return true;
-  Fail(io, "%s wants a decimal number from %lld to %lld, not \"%s\"", name, low, high, text);
+  Fail(io, "%s wants a decimal number from %s to %s, not \"%s\"", name, std::to_string(low).c_str(),
+       std::to_string(high).c_str(), text);
   return false;
 }
 
@@ -151,8 +152,9 @@ bool ParseRequest(const Io& io, int argc, char** argv, PreviewRequest* request) 
   const size_t limit = request->scannerType == kScannerLaser ? kLaserTextLimit : kImagerTextLimit;
   for (const std::string& barcode : request->barcodes) {
     if (barcode.size() + appended > limit) {
-      Fail(io, "barcode of %zu bytes: the %s reader delivers at most %zu, suffix included",
-           barcode.size(), ReaderName(request->scannerType), limit);
+      Fail(io, "barcode of %s bytes: the %s reader delivers at most %s, suffix included",
+           std::to_string(barcode.size()).c_str(), ReaderName(request->scannerType),
+           std::to_string(limit).c_str());
       return false;
     }
   }
