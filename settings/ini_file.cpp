@@ -18,6 +18,8 @@
 //   duplicate further down cannot surface as the key's value afterwards.
 // - An existing file that cannot be read (locked, no memory) is left alone
 //   rather than rewritten from nothing, which would lose its other keys.
+// - A narrow file whose rewrite would begin with the bytes FF FE gets a blank
+//   first line, or it would turn into a wide file.
 // - A key that could not be read back (empty, holding "=" or a line break, or
 //   starting like a comment or header) and a value or section holding a line
 //   break are not written: they would corrupt the file's structure.
@@ -189,11 +191,21 @@ bool WriteFileText(const IniFile& file, const Output& text) {
       bytes[3 + 2 * i] = static_cast<unsigned char>(text.data[i] >> 8);
     }
   } else {
-    // Four bytes a unit is room for the widest ANSI code page there is.
+    // Four bytes a unit is room for the widest ANSI code page there is, and
+    // two more for the blank line below.
     size_t capacity = text.length * 4;
-    bytes = static_cast<unsigned char*>(malloc(capacity + 1));
+    bytes = static_cast<unsigned char*>(malloc(capacity + 2));
     if (!bytes) return false;
     size = WideToAnsi(text.data, text.length, reinterpret_cast<char*>(bytes), capacity);
+    // Dropping leading blanks or a first line could leave a narrow file that
+    // begins with the wide mark's bytes and would be read back as wide; a
+    // blank first line keeps it narrow and changes nothing else.
+    if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+      memmove(bytes + 2, bytes, size);
+      bytes[0] = '\r';
+      bytes[1] = '\n';
+      size += 2;
+    }
   }
   bool ok = FileReplaceThroughTemp(file.path, bytes, size);
   free(bytes);

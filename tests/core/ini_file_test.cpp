@@ -238,6 +238,14 @@ TEST_F(Ini, NarrowFileGetsTheCodePage) {
   EXPECT_EQ(Read(), "[S]\r\nold=\xE9\x81\r\nk=\xE9\x80?\r\n");
 }
 
+TEST_F(Ini, NarrowFileDoesNotTurnWide) {
+  // Without its leading blank the first line would start with FF FE.
+  Write(" \xFF\xFEk=1\r\n");
+  Set(u"S", u"k", u"2");
+  EXPECT_EQ(Read(), "\r\n\xFF\xFEk=1\r\n[S]\r\nk=2\r\n");
+  EXPECT_EQ(Find(u"S", u"k"), u"2");
+}
+
 TEST_F(Ini, LongValuesAreWrittenWhole) {
   std::u16string value(600, u'v');
   std::u16string key(300, u'k');
