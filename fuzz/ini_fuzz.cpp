@@ -26,6 +26,16 @@ const char16_t* const kNames[] = {
 constexpr size_t kNameCount = sizeof kNames / sizeof kNames[0];
 const char16_t kPath[] = u"\\Temp\\FUZZ.INI";
 
+char gFreshRoot[] = "/tmp/sarnu-fuzz-XXXXXX";
+
+void RemoveFreshRoot() {
+  std::string root = gFreshRoot;
+  for (const char* name : {"/Temp/FUZZ.INI.tmp", "/Temp/FUZZ.INI", "/Temp"}) {
+    remove((root + name).c_str());
+  }
+  remove(root.c_str());
+}
+
 // A folder of its own under SARNU_ROOT (a fresh one when none is set).
 void SetUpRoot() {
   static bool done = false;
@@ -33,10 +43,10 @@ void SetUpRoot() {
   done = true;
   const char* root = getenv("SARNU_ROOT");
   if (!root || !root[0]) {
-    static char fresh[] = "/tmp/sarnu-fuzz-XXXXXX";
-    if (!mkdtemp(fresh)) abort();
-    setenv("SARNU_ROOT", fresh, 1);
-    root = fresh;
+    if (!mkdtemp(gFreshRoot)) abort();
+    setenv("SARNU_ROOT", gFreshRoot, 1);
+    root = gFreshRoot;
+    atexit(RemoveFreshRoot);
   }
   std::string temp = std::string(root) + "/Temp";
   mkdir(temp.c_str(), 0777);
