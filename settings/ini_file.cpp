@@ -22,8 +22,8 @@
 //   first line, or it would turn into a wide file.
 // - A key that could not be read back (empty, holding "=" or a line break, or
 //   starting with a blank or like a comment or header) and a value or section
-//   holding a line
-//   break are not written: they would corrupt the file's structure.
+//   holding a line break are not written: they would corrupt the file's
+//   structure.
 #include "ini_file.h"
 
 #include <climits>
