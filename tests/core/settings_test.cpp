@@ -1,0 +1,334 @@
+// The settings record against real files: defaults, every key's round trip
+// through the section saves, the stores' wrapping and clamping, colour text,
+// text forms, page resets and the temporary copy of one settings run.
+#include "settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "ini_file.h"
+#include "settings_table.h"
+#include "test_support.h"
+
+namespace {
+
+const char16_t kTempIni[] = u"\\Temp\\SARNU.INI";
+
+// A field as one number: integers as stored, a colour as 0xRRGGBB; texts
+// compare whole.
+int FieldNumber(const Settings& s, const FieldInfo& info) {
+  if (info.kind == FieldKind::U8) return FieldOf<uint8_t>(s, info);
+  if (info.kind == FieldKind::U16) return FieldOf<uint16_t>(s, info);
+  if (info.kind == FieldKind::Flag) return FieldOf<int32_t>(s, info);
+  const RgbColor& c = FieldOf<RgbColor>(s, info);
+  return (c.Red << 16) | (c.Green << 8) | c.Blue;
+}
+
+bool SameField(const Settings& a, const Settings& b, const FieldInfo& info) {
+  if (info.kind == FieldKind::Text || info.kind == FieldKind::CharSet) {
+    size_t size = info.kind == FieldKind::Text ? sizeof(TextSetting) : sizeof(CharSetSetting);
+    return std::memcmp(&FieldOf<char>(a, info), &FieldOf<char>(b, info), size) == 0;
+  }
+  return FieldNumber(a, info) == FieldNumber(b, info);
+}
+
+// A value other than the default for every key, through the named setters.
+void SetTestValues(Settings& s) {
+  int colour = 0;
+#define SET_INT(key, def, lo, hi) s.Set##key((hi) != (def) ? (hi) : (lo));
+#define SET_Flag SET_INT
+#define SET_U8 SET_INT
+#define SET_U16 SET_INT
+#define SET_Text(key, def, lo, hi) s.Set##key(u"T" #key);
+#define SET_CharSet SET_Text
+#define SET_Color(key, def, lo, hi) \
+  s.Set##key##Red(0x12);            \
+  s.Set##key##Green(0xAB);          \
+  s.Set##key##Blue(++colour);
+#define SET_FIELD(group, section, key, kind, def, lo, hi) SET_##kind(key, def, lo, hi)
+  SARNU_SETTINGS_FIELDS(SET_FIELD)
+}
+
+class SettingsTest : public testing::Test {
+ protected:
+  void SetUp() override { ResetTerminalFolders(); }
+  // The record keeps the path pointer, so the text must outlive it.
+  const std::u16string& Ini() const { return ini_; }
+  TempFolder folder_;
+  const std::u16string ini_ = folder_.File("SARNU.INI");
+};
+
+TEST_F(SettingsTest, MissingEmptyOrBlankFileGivesDefaults) {
+  Settings defaults(kScannerNone, nullptr, nullptr);
+  EXPECT_EQ(defaults.IniPath[0], 0);
+  EXPECT_EQ(defaults.TempCopyActive, 0);
+  for (size_t i = 0; i < kSettingsFieldCount; ++i) {
+    const FieldInfo& info = kSettingsFields[i];
+    if (info.kind == FieldKind::Text || info.kind == FieldKind::CharSet) {
+      EXPECT_EQ(FieldOf<char16_t>(defaults, info), 0) << info.keyName;
+    } else {
+      EXPECT_EQ(FieldNumber(defaults, info), info.defaultValue) << info.keyName;
+    }
+  }
+  std::string blankValues;
+  const char* lastSection = "";
+  for (size_t i = 0; i < kSettingsFieldCount; ++i) {
+    if (std::strcmp(lastSection, kSettingsFields[i].sectionName) != 0) {
+      lastSection = kSettingsFields[i].sectionName;
+      blankValues += std::string("[") + lastSection + "]\r\n";
+    }
+    blankValues += std::string(kSettingsFields[i].keyName) + "=\r\n";
+  }
+  for (const std::string& content : {std::string(), blankValues}) {
+    ASSERT_TRUE(WriteBytes(Ini(), content));
+    Settings loaded(kScannerLaser, Ini().c_str(), nullptr);
+    for (size_t i = 0; i < kSettingsFieldCount; ++i) {
+      EXPECT_TRUE(SameField(loaded, defaults, kSettingsFields[i])) << kSettingsFields[i].keyName;
+    }
+  }
+}
+
+TEST_F(SettingsTest, EveryKeyRoundTrips) {
+  Settings defaults(kScannerNone, nullptr, nullptr);
+  {
+    Settings edited(kScannerLaser, Ini().c_str(), nullptr);
+    SetTestValues(edited);
+    edited.SaveFilter();
+    edited.SaveBulkScanning();
+    edited.SaveCounter();
+    edited.SaveSolidCounter();
+    edited.SaveTransparentCounter();
+    edited.SaveOtherSettings();
+    EXPECT_TRUE(edited.CommitTempCopy());
+    Settings reloaded(kScannerLaser, Ini().c_str(), nullptr);
+    for (size_t i = 0; i < kSettingsFieldCount; ++i) {
+      const FieldInfo& info = kSettingsFields[i];
+      EXPECT_FALSE(SameField(edited, defaults, info)) << info.keyName << " was not changed";
+      EXPECT_TRUE(SameField(reloaded, edited, info)) << info.keyName << " did not round-trip";
+    }
+  }
+  EXPECT_FALSE(FileExists(kTempIni));
+}
+
+TEST_F(SettingsTest, StoresTruncateAndClamp) {
+  struct LoadCase {
+    const char16_t* section;
+    const char16_t* key;
+    const char* value;
+    int expected;
+  };
+  const LoadCase cases[] = {
+      {u"BulkCounterWindow", u"TransparentCounterSize", "0", 1},
+      {u"BulkCounterWindow", u"TransparentCounterSize", "11", 10},
+      {u"BulkCounterWindow", u"TransparentCounterSize", "200", 10},
+      {u"BulkCounterWindow", u"TransparentCounterSize", "256", 1},
+      {u"BulkCounterWindow", u"TransparentCounterSize", "261", 5},
+      {u"BulkCounterWindow", u"TransparentCounterSize", "-1", 10},
+      {u"BulkCounterWindow", u"CounterForegroundColor", "ff8000", 0xFF8000},
+      {u"BulkCounterWindow", u"CounterBackgroundColor", "nothex", 0},
+      {u"BulkScanning", u"BulkLimit", "70000", 4464},
+      {u"BulkScanning", u"BulkLimit", "abc", 0},
+      {u"BulkScanning", u"BulkLimit", "", 100},
+      {u"BulkScanning", u"BulkSameType", "x", 0},
+      {u"Filter", u"ValidateContentMode", "300", 44},
+      {u"Filter", u"StripFirst", "-1", 65535},
+      {u"OtherSettings", u"ShowSplash", "7", 7},
+  };
+  for (const LoadCase& c : cases) {
+    const FieldInfo* info = FindField(c.section, c.key);
+    ASSERT_NE(info, nullptr);
+    ASSERT_TRUE(WriteBytes(Ini(), "[" + std::string(info->sectionName) + "]\r\n" + info->keyName +
+                                      "=" + c.value + "\r\n"));
+    Settings s(kScannerLaser, Ini().c_str(), nullptr);
+    EXPECT_EQ(FieldNumber(s, *info), c.expected) << info->keyName << "=" << c.value;
+  }
+  Settings s(kScannerNone, nullptr, nullptr);
+  s.SetTransparentCounterSize(300);  // 44 as a byte, then clamped
+  EXPECT_EQ(s.TransparentCounterSize, 10);
+  s.SetTransparentCounterSize(0);
+  EXPECT_EQ(s.TransparentCounterSize, 1);
+}
+
+TEST_F(SettingsTest, ColourText) {
+  struct ColourCase {
+    const char* text;
+    uint32_t rgb;  // 0xRRGGBB
+  };
+  const ColourCase cases[] = {
+      {"FF8000", 0xFF8000},
+      {"ff8000", 0xFF8000},
+      {"00ff00", 0x00FF00},
+      {"FFF", 0x000FFF},
+      {"12345678", 0x123456},
+      {"12zz56", 0x000012},
+      {"zz", 0},
+      {"", 0},
+      {"-1", 0},
+  };
+  for (const ColourCase& c : cases) {
+    RgbColor colour = ParseColorText(U16(c.text).c_str());
+    EXPECT_EQ((colour.Red << 16) | (colour.Green << 8) | colour.Blue, c.rgb) << c.text;
+  }
+  // Written back in upper case.
+  ASSERT_TRUE(WriteBytes(Ini(), "[BulkCounterWindow]\r\nCounterForegroundColor=ff8000\r\n"));
+  Settings(kScannerLaser, Ini().c_str(), nullptr).SaveSolidCounter();
+  EXPECT_NE(ReadBytes(Ini()).find("CounterForegroundColor=FF8000\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, TextForms) {
+  Settings s(kScannerNone, nullptr, nullptr);
+  s.SetPreamble(u"AB\\tC\u00e9");
+  EXPECT_EQ(std::u16string(s.Preamble.Wide), u"AB\\tC\u00e9");
+  EXPECT_STREQ(s.Preamble.Narrow, "AB\\tC\xE9");
+  EXPECT_STREQ(s.Preamble.Decoded, "AB\tC\xE9");
+  s.SetStripLeading(u"0\u00e9");
+  EXPECT_STREQ(s.StripLeading.Narrow, "0\xE9");
+
+  // The empty text clears every form, not just the first unit.
+  s.SetPostamble(std::u16string(300, u'x').c_str());
+  EXPECT_EQ(std::u16string(s.Postamble.Wide).size(), 259u);
+  EXPECT_EQ(std::strlen(s.Postamble.Narrow), 259u);
+  s.SetPostamble(u"");
+  const TextSetting empty = {};
+  EXPECT_EQ(std::memcmp(&s.Postamble, &empty, sizeof empty), 0);
+
+  // A cut at 259 units drops a surrogate pair whole.
+  std::u16string pair = std::u16string(258, u'a') + u"\U0001F600";
+  s.SetPreamble(pair.c_str());
+  EXPECT_EQ(std::u16string(s.Preamble.Wide), std::u16string(258, u'a'));
+}
+
+// Texts the INI reader would trim or unquote are written so that they come
+// back as typed; everyday texts are written unchanged.
+TEST_F(SettingsTest, TextsWithBlanksAndQuotesRoundTrip) {
+  const char16_t* texts[] = {u" ", u" lead", u"trail\t", u"\"quoted\"", u"\"open", u"a \"b\" c"};
+  for (const char16_t* text : texts) {
+    ASSERT_TRUE(WriteBytes(Ini(), ""));
+    {
+      Settings s(kScannerLaser, Ini().c_str(), nullptr);
+      s.SetPostamble(text);
+      s.SetStripTrailing(text);
+      s.SaveFilter();
+    }
+    Settings reloaded(kScannerLaser, Ini().c_str(), nullptr);
+    EXPECT_EQ(std::u16string(reloaded.Postamble.Wide), text);
+    EXPECT_EQ(std::u16string(reloaded.StripTrailing.Wide), text);
+  }
+  {
+    Settings s(kScannerLaser, Ini().c_str(), nullptr);
+    s.SetPreamble(u"a \"b\" c");
+    s.SaveFilter();
+  }
+  EXPECT_NE(ReadBytes(Ini()).find("Preamble=a \"b\" c\r\n"), std::string::npos);
+}
+
+// Each page's reset restores its own keys and leaves the other pages alone.
+TEST_F(SettingsTest, PageResets) {
+  struct ResetCase {
+    FieldGroup group;
+    int (Settings::*reset)();
+  };
+  const ResetCase cases[] = {
+      {FieldGroup::Filter, &Settings::ResetFilterDefaults},
+      {FieldGroup::Bulk, &Settings::ResetBulkDefaults},
+      {FieldGroup::Counter, &Settings::ResetCounterDefaults},
+      {FieldGroup::SolidCounter, &Settings::ResetSolidCounterDefaults},
+      {FieldGroup::TransparentCounter, &Settings::ResetTransparentCounterDefaults},
+      {FieldGroup::Other, &Settings::ResetOtherDefaults},
+  };
+  Settings defaults(kScannerNone, nullptr, nullptr);
+  for (const ResetCase& c : cases) {
+    Settings s(kScannerNone, nullptr, nullptr);
+    SetTestValues(s);
+    EXPECT_EQ((s.*c.reset)(), 1);
+    for (size_t i = 0; i < kSettingsFieldCount; ++i) {
+      const FieldInfo& info = kSettingsFields[i];
+      bool reset = info.group == c.group ||
+                   (c.group == FieldGroup::Bulk && std::strcmp(info.keyName, "AimerMode") == 0);
+      EXPECT_EQ(SameField(s, defaults, info), reset) << info.keyName;
+    }
+  }
+
+  const std::u16string shortcut = u"\\Windows\\Startup\\SARNU.lnk";
+  ASSERT_TRUE(WriteBytes(shortcut, "18#\"\\Windows\\Sarnu.exe\""));
+  Settings s(kScannerNone, nullptr, nullptr);
+  s.ResetOtherDefaults();
+  EXPECT_FALSE(FileExists(shortcut));
+}
+
+TEST(SettingsTable, FindFieldIgnoresCase) {
+  Settings s(kScannerNone, nullptr, nullptr);
+  const FieldInfo* info = FindField(u"bulkscanning", u"BULKLIMIT");
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(&FieldOf<uint16_t>(s, *info), &s.BulkLimit);
+  EXPECT_EQ(FindField(u"Filter", u"BulkLimit"), nullptr);
+  EXPECT_EQ(FindField(u"BulkScanning", u"BulkLimi"), nullptr);
+}
+
+TEST_F(SettingsTest, TriggerStartUpGoesToTheImagerFile) {
+  const std::u16string readerIni = folder_.File("PIXSet.ini");
+  for (int32_t type : {kScannerLaser, kScannerImager}) {
+    ASSERT_TRUE(WriteBytes(readerIni, "[System]\r\nTrigger Start Up=0\r\n"));
+    Settings s(type, Ini().c_str(), readerIni.c_str());
+    s.SetTriggerPowerOn(1);
+    s.SaveOtherSettings();
+    EXPECT_EQ(IniGetInt(u"System", u"Trigger Start Up", -1, readerIni.c_str()),
+              type == kScannerImager ? 1 : 0);
+  }
+}
+
+// ---- The temporary copy of one settings run.
+
+TEST_F(SettingsTest, SavesOfOneRunGoThroughOneTemporaryCopy) {
+  ASSERT_TRUE(WriteBytes(Ini(), "[Extra]\r\nKept=1\r\n"));
+  Settings s(kScannerLaser, Ini().c_str(), nullptr);
+  s.SetBulkLimit(42);
+  s.SaveBulkScanning();
+  EXPECT_EQ(s.TempCopyActive, 1);
+  EXPECT_EQ(std::u16string(s.IniPath), kTempIni);
+  EXPECT_FALSE(s.BeginTempCopy());
+  EXPECT_EQ(ReadBytes(Ini()), "[Extra]\r\nKept=1\r\n");  // untouched until commit
+
+  // A second save must not copy the real file over the first save's work.
+  ASSERT_TRUE(WriteBytes(Ini(), "[Other]\r\nLate=1\r\n"));
+  s.SaveCounter();
+  EXPECT_EQ(IniGetInt(u"BulkScanning", u"BulkLimit", 0, kTempIni), 42);
+  EXPECT_EQ(IniGetInt(u"Other", u"Late", 0, kTempIni), 0);
+
+  EXPECT_TRUE(s.CommitTempCopy());
+  EXPECT_EQ(s.TempCopyActive, 0);
+  EXPECT_EQ(std::u16string(s.IniPath), Ini());
+  EXPECT_FALSE(FileExists(kTempIni));
+  EXPECT_EQ(IniGetInt(u"Extra", u"Kept", 0, Ini().c_str()), 1);
+  EXPECT_EQ(IniGetInt(u"BulkScanning", u"BulkLimit", 0, Ini().c_str()), 42);
+  EXPECT_EQ(IniGetInt(u"BulkCounterWindow", u"CounterType", -1, Ini().c_str()), 1);
+  EXPECT_FALSE(s.CommitTempCopy());
+}
+
+// With no real file the copy starts empty, even when an earlier run left one;
+// the record's end commits it.
+TEST_F(SettingsTest, FirstSaveWithoutRealFileStartsAfresh) {
+  ASSERT_TRUE(WriteBytes(kTempIni, "[Filter]\r\nPreambleEnable=1\r\n"));
+  {
+    Settings s(kScannerLaser, Ini().c_str(), nullptr);
+    EXPECT_FALSE(s.BeginTempCopy());
+    EXPECT_EQ(s.TempCopyActive, 1);
+    s.SaveCounter();
+  }
+  EXPECT_EQ(IniGetInt(u"Filter", u"PreambleEnable", 0, Ini().c_str()), 0);
+  EXPECT_EQ(IniGetInt(u"BulkCounterWindow", u"CounterEnabled", 0, Ini().c_str()), 1);
+}
+
+// Without a reader there is no real path: the commit fails and keeps the copy.
+TEST_F(SettingsTest, CommitWithoutRealPathKeepsTheCopy) {
+  Settings s(kScannerNone, nullptr, nullptr);
+  s.SaveFilter();
+  EXPECT_TRUE(FileExists(kTempIni));
+  EXPECT_FALSE(s.CommitTempCopy());
+  EXPECT_EQ(s.TempCopyActive, 0);
+  EXPECT_TRUE(FileExists(kTempIni));
+}
+
+}  // namespace
