@@ -1,0 +1,176 @@
+// Fuzzes the barcode filter chain with arbitrary settings and barcodes: no
+// step may write outside the text, the suffix or the output buffer, and what
+// comes out must be framed, bounded and of the class the settings ask for.
+//
+// Input: a 17-byte header (flags, reader, suffix code, type code, counts and
+// modes), five texts each led by a length byte (ReplaceFNC1, StripLeading,
+// StripTrailing, Preamble, Postamble), then the raw barcode.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "barcode_filter.h"
+#include "settings.h"
+
+namespace {
+
+enum : size_t { kGuard = 32, kHeaderSize = 17, kSuffixSize = 3 };
+enum : unsigned char { kGuardByte = 0x5A };
+
+// A buffer with guard bytes either side.
+template <size_t N>
+struct Guarded {
+  unsigned char bytes[kGuard + N + kGuard];
+  char* Reset() {
+    std::memset(bytes, kGuardByte, sizeof bytes);
+    std::memset(bytes + kGuard, 0, N);
+    return reinterpret_cast<char*>(bytes + kGuard);
+  }
+  void Check() const {
+    for (size_t i = 0; i < kGuard; ++i) {
+      if (bytes[i] != kGuardByte || bytes[kGuard + N + i] != kGuardByte) abort();
+    }
+  }
+};
+
+// Reads the input front to back; past its end every read gives zeros.
+struct Reader {
+  const uint8_t* data;
+  size_t size;
+  uint8_t Byte() {
+    if (size == 0) return 0;
+    --size;
+    return *data++;
+  }
+  uint16_t Word() { return uint16_t(Byte() | (Byte() << 8)); }
+  // A text of up to 259 bytes into a 260-byte field, always terminated.
+  void Text(char* field) {
+    size_t n = Byte() % 260;
+    if (n > size) n = size;
+    std::memcpy(field, data, n);
+    field[n] = 0;
+    data += n;
+    size -= n;
+  }
+};
+
+Settings& RecordFor(uint8_t selector) {
+  static Settings none(kScannerNone, u"", u"");
+  static Settings laser(kScannerLaser, u"", u"");
+  static Settings imager(kScannerImager, u"", u"");
+  switch (selector % 3) {
+    case 0:
+      return laser;
+    case 1:
+      return imager;
+    default:
+      return none;
+  }
+}
+
+int32_t TypeCodeFor(uint8_t selector, uint16_t other) {
+  switch (selector % 4) {
+    case 0:
+      return kLaserTypeFnc1;
+    case 1:
+      return kImagerIdFnc1Upper;
+    case 2:
+      return kImagerIdFnc1Lower;
+    default:
+      return int32_t(int16_t(other));
+  }
+}
+
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsAlnum(unsigned char c) {
+  return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// What the settings promise about the filtered text between the frames.
+void CheckText(const Settings& s, const char* text, size_t length) {
+  for (size_t i = 0; i < length; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == 0) abort();
+    if (s.ValidateContentEnable && s.ValidateContentMode == 0 && !IsAlnum(c)) abort();
+    if (s.ValidateContentEnable && s.ValidateContentMode == 1 && !IsDigit(c)) abort();
+    if (s.ModifyCaseEnable && s.ModifyCaseMode == 0 && c >= 'A' && c <= 'Z') abort();
+    if (s.ModifyCaseEnable && s.ModifyCaseMode == 1 && c >= 'a' && c <= 'z') abort();
+  }
+  // Later steps may expose or change the ends, so the sets are only
+  // checked when they are the last steps to touch the text.
+  if (s.ValidateContentEnable || s.ModifyCaseEnable) return;
+  if (s.StripLeadingEnable && length > 0 && std::strchr(s.StripLeading.Narrow, text[0])) abort();
+  if (s.StripTrailingEnable && length > 0 && std::strchr(s.StripTrailing.Narrow, text[length - 1]))
+    abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < kHeaderSize) return 0;
+  Reader in = {data, size};
+  const uint8_t flags = in.Byte();
+  const uint8_t frame = in.Byte();
+  Settings& s = RecordFor(in.Byte());
+  const unsigned char suffixChar = in.Byte();
+  const uint8_t typeSelector = in.Byte();
+  const int32_t typeCode = TypeCodeFor(typeSelector, in.Word());
+
+  // Stored straight into the fields: the record's setters cannot produce
+  // every byte pattern, and the filter must cope with any of them.
+  s.ReplaceFNC1Enable = flags & 0x01;
+  s.StripFirstEnable = flags & 0x02;
+  s.StripLastEnable = flags & 0x04;
+  s.SendRangeEnable = flags & 0x08;
+  s.StripLeadingEnable = flags & 0x10;
+  s.StripTrailingEnable = flags & 0x20;
+  s.ValidateContentEnable = flags & 0x40;
+  s.ModifyCaseEnable = flags & 0x80;
+  s.PreambleEnable = frame & 0x01;
+  s.PostambleEnable = frame & 0x02;
+  s.StripFirst = in.Word();
+  s.StripLast = in.Word();
+  s.SendRangeStart = in.Word();
+  s.SendRangeEnd = in.Word();
+  s.ValidateContentMode = in.Byte() % 4;
+  s.ModifyCaseMode = in.Byte() % 4;
+  in.Text(s.ReplaceFNC1.Narrow);
+  in.Text(s.StripLeading.Narrow);
+  in.Text(s.StripTrailing.Narrow);
+  in.Text(s.Preamble.Decoded);
+  in.Text(s.Postamble.Decoded);
+
+  static Guarded<kFilterBufferSize> raw, output;
+  static Guarded<kSuffixSize> suffix;
+  char* text = raw.Reset();
+  char* out = output.Reset();
+  char* suf = suffix.Reset();
+  size_t length = in.size < kFilterBufferSize ? in.size : kFilterBufferSize - 1;
+  std::memcpy(text, in.data, length);
+
+  length = RemoveLeadingFnc1(text, length, typeCode);
+  ReplaceFnc1(s, text, length, typeCode);
+  raw.Check();
+  const size_t received = std::strlen(text);
+
+  ExtractSuffix(s, suffixChar, suf, text);
+  if (std::strlen(text) != received || std::strlen(suf) > 2) abort();
+  const int result = ApplyFilter(s, suffixChar, out, text);
+  raw.Check();
+  output.Check();
+  suffix.Check();
+
+  const size_t outLength = std::strlen(out);
+  if (result == 0) {
+    if (outLength != 0) abort();
+    return 0;
+  }
+  if (result != 1 || outLength == 0 || outLength >= kFilterBufferSize) abort();
+  const size_t pre = s.PreambleEnable ? std::strlen(s.Preamble.Decoded) : 0;
+  const size_t post = s.PostambleEnable ? std::strlen(s.Postamble.Decoded) : 0;
+  if (outLength <= pre + post || outLength - pre - post > received) abort();
+  if (std::memcmp(out, s.Preamble.Decoded, pre) != 0) abort();
+  if (std::memcmp(out + outLength - post, s.Postamble.Decoded, post) != 0) abort();
+  CheckText(s, out + pre, outLength - pre - post);
+  return 0;
+}
