@@ -70,52 +70,17 @@ struct FilterConfig {
   const char16_t* postamble = nullptr;
 
   // Chained setters, so a table row reads as the steps it switches on.
-  FilterConfig First(int n) const {
-    FilterConfig c = *this;
-    c.stripFirst = n;
-    return c;
-  }
-  FilterConfig Last(int n) const {
-    FilterConfig c = *this;
-    c.stripLast = n;
-    return c;
-  }
-  FilterConfig Range(int first, int last) const {
-    FilterConfig c = *this;
-    c.rangeStart = first;
-    c.rangeEnd = last;
-    return c;
-  }
-  FilterConfig Leading(const char16_t* set) const {
-    FilterConfig c = *this;
-    c.leading = set;
-    return c;
-  }
-  FilterConfig Trailing(const char16_t* set) const {
-    FilterConfig c = *this;
-    c.trailing = set;
-    return c;
-  }
-  FilterConfig Validate(int mode) const {
-    FilterConfig c = *this;
-    c.validateMode = mode;
-    return c;
-  }
-  FilterConfig Case(int mode) const {
-    FilterConfig c = *this;
-    c.caseMode = mode;
-    return c;
-  }
-  FilterConfig Pre(const char16_t* text) const {
-    FilterConfig c = *this;
-    c.preamble = text;
-    return c;
-  }
-  FilterConfig Post(const char16_t* text) const {
-    FilterConfig c = *this;
-    c.postamble = text;
-    return c;
-  }
+  // clang-format off
+  FilterConfig First(int n) const { auto c = *this; c.stripFirst = n; return c; }
+  FilterConfig Last(int n) const { auto c = *this; c.stripLast = n; return c; }
+  FilterConfig Range(int a, int b) const { auto c = *this; c.rangeStart = a; c.rangeEnd = b; return c; }
+  FilterConfig Leading(const char16_t* t) const { auto c = *this; c.leading = t; return c; }
+  FilterConfig Trailing(const char16_t* t) const { auto c = *this; c.trailing = t; return c; }
+  FilterConfig Validate(int m) const { auto c = *this; c.validateMode = m; return c; }
+  FilterConfig Case(int m) const { auto c = *this; c.caseMode = m; return c; }
+  FilterConfig Pre(const char16_t* t) const { auto c = *this; c.preamble = t; return c; }
+  FilterConfig Post(const char16_t* t) const { auto c = *this; c.postamble = t; return c; }
+  // clang-format on
 };
 
 const FilterConfig kOff;
@@ -193,11 +158,9 @@ struct FilterRow {
 const FilterRow kFilterRows[] = {
     // The reader's suffix.
     {"laser code 0", kScannerLaser, 0, "12345\r", kOff, "\r", "12345"},
-    {"laser code 1", kScannerLaser, 1, "12345\n", kOff, "\n", "12345"},
     {"laser code 3", kScannerLaser, 3, "12345\t", kOff, "\t", "12345"},
     {"laser code 2 takes two", kScannerLaser, 2, "12345\r\n", kOff, "\r\n", "12345"},
     {"laser code 4 appends none", kScannerLaser, 4, "12345", kOff, "", "12345"},
-    {"laser code 255 appends none", kScannerLaser, 255, "12345", kOff, "", "12345"},
     {"laser suffix is not a CR test", kScannerLaser, 0, "12345X", kOff, "X", "12345"},
     {"laser text shorter than suffix", kScannerLaser, 2, "7", kOff, "7", ""},
     {"laser empty text", kScannerLaser, 0, "", kOff, "", ""},
@@ -211,7 +174,6 @@ const FilterRow kFilterRows[] = {
     {"first 3", kScannerImager, 0, "ABCDEFGH", kOff.First(3), "", "DEFGH"},
     {"first 10 > length", kScannerImager, 0, "ABCDEFGH", kOff.First(10), "", "ABCDEFGH"},
     {"first 8 = length", kScannerImager, 0, "ABCDEFGH", kOff.First(8), "", ""},
-    {"first 0", kScannerImager, 0, "ABCDEFGH", kOff.First(0), "", "ABCDEFGH"},
     {"last 3", kScannerImager, 0, "ABCDEFGH", kOff.Last(3), "", "ABCDE"},
     {"last 9 > length", kScannerImager, 0, "ABCDEFGH", kOff.Last(9), "", "ABCDEFGH"},
     {"last 8 = length", kScannerImager, 0, "ABCDEFGH", kOff.Last(8), "", ""},
@@ -232,7 +194,6 @@ const FilterRow kFilterRows[] = {
     {"leading empty set", kScannerImager, 0, "000", kOff.Leading(u""), "", "000"},
     {"trailing blanks and stops", kScannerImager, 0, "ABC . .", kOff.Trailing(u" ."), "", "ABC"},
     {"trailing all", kScannerImager, 0, " . ", kOff.Trailing(u" ."), "", ""},
-    {"trailing keeps inner", kScannerImager, 0, "A.B.", kOff.Trailing(u"."), "", "A.B"},
 
     // Validate content and case; bytes above 127 are not letters or digits.
     {"numerical only", kScannerImager, 0, "AB-12", kOff.Validate(1), "", "12"},

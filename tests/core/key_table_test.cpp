@@ -20,27 +20,23 @@ namespace {
 
 // Readable events: "LWin^" (up), "Shift_" (down), "u+00E9_" (unicode).
 std::string Describe(const KeyEvent& e) {
-  std::string name;
+  char name[16];
   if (e.unicode != 0) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "u+%04X", unsigned(e.unicode));
-    name = buffer;
-  } else if (e.virtualKey == kVkLeftWindows) {
-    name = "LWin";
-  } else if (e.virtualKey == kVkShift) {
-    name = "Shift";
-  } else if (e.virtualKey == kVkControl) {
-    name = "Ctrl";
-  } else if (e.virtualKey == 0x0D) {
-    name = "Enter";
+    std::snprintf(name, sizeof name, "u+%04X", unsigned(e.unicode));
   } else if (e.virtualKey >= 0x30 && e.virtualKey <= 0x5A) {
-    name = char(e.virtualKey);
+    std::snprintf(name, sizeof name, "%c", e.virtualKey);
   } else {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "%02X", unsigned(e.virtualKey));
-    name = buffer;
+    const char* known = e.virtualKey == kVkLeftWindows ? "LWin"
+                        : e.virtualKey == kVkShift     ? "Shift"
+                        : e.virtualKey == kVkControl   ? "Ctrl"
+                        : e.virtualKey == 0x0D         ? "Enter"
+                                                       : nullptr;
+    if (known)
+      std::snprintf(name, sizeof name, "%s", known);
+    else
+      std::snprintf(name, sizeof name, "%02X", unsigned(e.virtualKey));
   }
-  return name + (e.up ? "^" : "_");
+  return std::string(name) + (e.up ? "^" : "_");
 }
 
 std::vector<std::string> EventsOf(const char* text) {
