@@ -60,7 +60,7 @@ void FilterChain(benchmark::State& state) {
     // The queued copy that the chain shortens in place.
     std::memcpy(g_text, kBarcode, sizeof kBarcode);
     const size_t length = RemoveLeadingFnc1(g_text, sizeof kBarcode - 1, kLaserTypeFnc1);
-    ReplaceFnc1(s, g_text, length, kLaserTypeFnc1);
+    ReplaceFnc1(s, 0, g_text, length, kLaserTypeFnc1);
     ExtractSuffix(s, 0, g_suffix, g_text);
     benchmark::DoNotOptimize(ApplyFilter(s, 0, g_output, g_text));
     benchmark::ClobberMemory();

@@ -149,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::memcpy(text, in.data, length);
 
   length = RemoveLeadingFnc1(text, length, typeCode);
-  ReplaceFnc1(s, text, length, typeCode);
+  ReplaceFnc1(s, suffixChar, text, length, typeCode);
   raw.Check();
   const size_t received = std::strlen(text);
 

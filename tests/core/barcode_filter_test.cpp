@@ -296,6 +296,8 @@ const Fnc1Row kFnc1Rows[] = {
     {512, true, u"#", "", ""},
 };
 
+constexpr unsigned char kNoLaserSuffix = 4;
+
 TEST(Fnc1, LeadingRemovalThenReplacement) {
   for (const Fnc1Row& row : kFnc1Rows) {
     SCOPED_TRACE(row.raw);
@@ -305,8 +307,43 @@ TEST(Fnc1, LeadingRemovalThenReplacement) {
     char text[32] = {};
     std::strcpy(text, row.raw);
     size_t length = RemoveLeadingFnc1(text, std::strlen(text), row.typeCode);
-    ReplaceFnc1(s, text, length, row.typeCode);
+    ReplaceFnc1(s, kNoLaserSuffix, text, length, row.typeCode);
     EXPECT_STREQ(text, row.received);
+  }
+}
+
+// An empty replacement ends the text at its first GS, but the characters the
+// laser appended must still arrive as the suffix, not the last data bytes.
+TEST(Fnc1, EmptyReplacementKeepsTheLaserSuffix) {
+  struct Row {
+    unsigned char suffixCode;
+    const char* raw;
+    const char* suffix;
+    const char* output;
+  } rows[] = {
+      {0, "01\x1d" "23\r", "\r", "01"},
+      {2, "01\x1d" "23\r\n", "\r\n", "01"},
+      {4, "01\x1d" "23", "", "01"},
+      {0, "\x1d" "9\r", "\r", ""},  // nothing left before the GS: nothing sent
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.raw);
+    Settings s(kScannerLaser, u"", u"");
+    s.SetReplaceFNC1Enable(1);
+    s.SetReplaceFNC1(u"");
+    char text[32] = {};
+    std::strcpy(text, row.raw);
+    ReplaceFnc1(s, row.suffixCode, text, std::strlen(text), kLaserTypeFnc1);
+    char suffix[3] = {};
+    static char output[kFilterBufferSize];
+    std::memset(output, 0, sizeof output);
+    ExtractSuffix(s, row.suffixCode, suffix, text);
+    const int send = ApplyFilter(s, row.suffixCode, output, text);
+    EXPECT_EQ(send, row.output[0] ? 1 : 0);
+    if (send) {
+      EXPECT_STREQ(suffix, row.suffix);
+      EXPECT_STREQ(output, row.output);
+    }
   }
 }
 
@@ -430,7 +467,7 @@ TEST(FilterAllocation, WholeChainAllocatesNothing) {
               "ab-cd 9\r");
   const long before = g_allocations.load();
   const size_t length = RemoveLeadingFnc1(text, std::strlen(text), kLaserTypeFnc1);
-  ReplaceFnc1(s, text, length, kLaserTypeFnc1);
+  ReplaceFnc1(s, 0, text, length, kLaserTypeFnc1);
   ExtractSuffix(s, 0, suffix, text);
   const int result = ApplyFilter(s, 0, output, text);
   const long after = g_allocations.load();

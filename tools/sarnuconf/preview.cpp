@@ -208,7 +208,7 @@ std::string PreviewOne(const Settings& record, const PreviewRequest& request,
     length = RemoveLeadingFnc1(raw, length, request.typeCode);
     raw[length] = 0;
   }
-  ReplaceFnc1(record, raw, length, request.typeCode);
+  ReplaceFnc1(record, request.suffixCode, raw, length, request.typeCode);
 
   // The output thread's side.
   char suffix[3] = {0, 0, 0};

@@ -132,10 +132,35 @@ size_t RemoveLeadingFnc1(char* text, size_t length, int32_t typeCode) {
   return length - 1;
 }
 
-void ReplaceFnc1(const Settings& settings, char* text, size_t length, int32_t typeCode) {
+// The text ends at its first FNC1. A laser text still carries the characters
+// the reader appended; they are moved up behind the cut, or the later steps
+// would take the last data characters for the suffix and the real suffix
+// (typically Enter) would never be typed.
+void EndAtFirstFnc1(const Settings& settings, unsigned char suffixChar, char* text,
+                    size_t length) {
+  size_t appended = 0;
+  if (settings.GetScannerType() == kScannerLaser) {
+    appended = LaserSuffixLength(suffixChar);
+    if (appended > length) appended = 0;
+  }
+  const size_t data = length - appended;
+  for (size_t i = 0; i < data; ++i) {
+    if (static_cast<unsigned char>(text[i]) != kFnc1) continue;
+    std::memmove(text + i, text + data, appended);
+    text[i + appended] = 0;
+    return;
+  }
+}
+
+void ReplaceFnc1(const Settings& settings, unsigned char suffixChar, char* text, size_t length,
+                 int32_t typeCode) {
   if (!settings.ReplaceFNC1Enable || !CarriesFnc1(typeCode)) return;
   // An empty replacement gives 0: the text then ends at its first FNC1.
   const char replacement = settings.ReplaceFNC1.Narrow[0];
+  if (replacement == 0) {
+    EndAtFirstFnc1(settings, suffixChar, text, length);
+    return;
+  }
   for (size_t i = 0; i < length; ++i) {
     if (static_cast<unsigned char>(text[i]) == kFnc1) text[i] = replacement;
   }

@@ -23,8 +23,11 @@ size_t RemoveLeadingFnc1(char* text, size_t length, int32_t typeCode);
 
 // Replaces each GS among the first `length` bytes by the first byte of the
 // narrow ReplaceFNC1 text, when ReplaceFNC1Enable is on and the type code
-// carries FNC1.
-void ReplaceFnc1(const Settings& settings, char* text, size_t length, int32_t typeCode);
+// carries FNC1. An empty ReplaceFNC1 ends the text at its first GS; a laser
+// text keeps the characters its reader appended (for suffix code
+// `suffixChar`) behind that end, so its suffix survives.
+void ReplaceFnc1(const Settings& settings, unsigned char suffixChar, char* text, size_t length,
+                 int32_t typeCode);
 
 // How many characters the laser appends for a suffix code: 1 for 0, 1 and 3,
 // 2 for 2, none for 4 and above.
