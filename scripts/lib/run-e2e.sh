@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs the e2e tests of a win build inside an X server that xvfb-run made:
+# the Wine desktop and every program of the test see this display.
+set -u
+source "$(dirname "$0")/common.sh"
+dir=$1
+wine_start "$dir/wineprefix"
+(cd "$dir" && ctest --output-on-failure --timeout 300 -L e2e)
+rc=$?
+wine_stop
+exit $rc
