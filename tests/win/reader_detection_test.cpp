@@ -103,6 +103,7 @@ TEST_F(TerminalTest, DetectionClosesWhatItOpened) {
 
   Simterm(L"init --model 5 --reader laser");
   ASSERT_EQ(DetectScanner(), kScannerLaser);
+  EXPECT_EQ(SimLogArguments("LZROpen"), std::vector<std::string>{"0 0"});
   EXPECT_EQ(SimLogArguments("LZRClose").size(), 1u);
 }
 
