@@ -1,0 +1,21 @@
+// Key injection on the desktop: virtual keys through keybd_event, characters
+// without a key through SendInput as unicode events (keybd_event's scan code
+// is only a byte and cannot carry a UTF-16 unit).
+#include "key_input.h"
+
+#include <windows.h>
+
+#include "key_table.h"
+
+void SendKeyEvent(const KeyEvent& event) {
+  const DWORD up = event.up ? KEYEVENTF_KEYUP : 0;
+  if (event.unicode == 0) {
+    keybd_event(event.virtualKey, 0, up, 0);
+    return;
+  }
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wScan = WORD(event.unicode);
+  input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+  SendInput(1, &input, sizeof input);
+}

@@ -1,0 +1,43 @@
+// Key output: the thread that types every barcode of the OutputQueue into the
+// focused application, through the filter chain, as key events or through
+// the clipboard and Ctrl+V, followed by the reader's suffix as keys.
+#pragma once
+
+#include <cstdint>
+
+// The buffer type that selects output through the clipboard.
+enum : uint8_t { kBufferTypeClipboard = 3 };
+
+// Thread procedure, started once by the wedge's entry procedure. Sets its own
+// priority (CE level 4), creates or opens EventSarnuEnd and
+// EventSarnuDataAvailable, drains the queue at every signal of the latter and
+// ends at the former. Returns 1 after an orderly end; 0 when an event cannot
+// be had (after an ownerless "OutputThread\r\nEvent\r\nERROR!" box) or when
+// waiting itself fails.
+int OutputThread();
+
+// Types every item of the OutputQueue in queue order, items pushed meanwhile
+// included, and releases each. An item that the filter empties sends
+// nothing, not even its suffix. Returns 1.
+int ProcessOutputQueue();
+
+// The key events of one byte (key table of the US layout; bytes 128 to 255 as
+// unicode events of their ANSI code page character). Byte 0 sends nothing.
+void TypeCharacter(unsigned char character);
+
+// Puts a zero-terminated narrow (ANSI code page) text on the clipboard as
+// Unicode text, owned by the window given to SetClipboardOwner. Returns 1 when
+// the clipboard now holds the text, 0 otherwise (memory, clipboard busy).
+int CopyToClipboard(const char* text);
+
+// Ctrl+V as key events.
+void SendPaste();
+
+// Where the output path reads the reader's suffix code and buffer type: the
+// wedge points these at its ScanDevice's SuffixChar and BufferType, which
+// change at every activation, so they are read afresh for every barcode.
+// Null (the default) reads 0.
+void SetOutputReaderValues(const uint8_t* suffixChar, const uint8_t* bufferType);
+
+// The window that opens the clipboard (an HWND; the wedge's main window).
+void SetClipboardOwner(void* window);

@@ -1,0 +1,137 @@
+// Key output on Win32: the output thread's events and loop, the queue drain
+// through the filter chain, and the two ways of delivering the text (key
+// events, or the clipboard and Ctrl+V).
+#include <windows.h>
+
+#include <cstring>
+
+#include "barcode_filter.h"
+#include "block_queue.h"
+#include "key_input.h"
+#include "key_output.h"
+#include "key_table.h"
+#include "settings.h"
+#include "text_codec.h"
+#include "thread_priority.h"
+#include "wedge_events.h"
+
+namespace {
+
+const uint8_t* g_suffixChar = nullptr;
+const uint8_t* g_bufferType = nullptr;
+HWND g_clipboardOwner = nullptr;
+
+// Used by the output thread only; static so that typing allocates nothing.
+char g_outputBuffer[kFilterBufferSize];
+char g_suffixBuffer[kFilterBufferSize];
+
+uint8_t ReadValue(const uint8_t* value) { return value ? *value : 0; }
+
+const WCHAR* W(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
+
+void TypeText(const char* text) {
+  for (const char* p = text; *p; ++p) TypeCharacter(static_cast<unsigned char>(*p));
+}
+
+// Filters and sends one queued barcode; the item is released as soon as the
+// filter has read it, so the producers' blocks come back early.
+void OutputOne(char* item, size_t length) {
+  std::memset(g_suffixBuffer, 0, sizeof g_suffixBuffer);
+  std::memset(g_outputBuffer, 0, sizeof g_outputBuffer);
+  // Every producer pushes the terminator with the text; an item without one
+  // would send the filter reading past its end, so it is dropped.
+  const bool terminated = length > 0 && item[length - 1] == 0;
+  int send = 0;
+  if (terminated && g_settings) {
+    const uint8_t suffixChar = ReadValue(g_suffixChar);
+    ExtractSuffix(*g_settings, suffixChar, g_suffixBuffer, item);
+    send = ApplyFilter(*g_settings, suffixChar, g_outputBuffer, item);
+  }
+  OutputQueue.Release(item);
+  if (send == 0) return;
+  if (ReadValue(g_bufferType) == kBufferTypeClipboard) {
+    // The paste goes out even when the copy failed: the user then gets what
+    // the clipboard held, which is how the reader's own clipboard mode acts.
+    CopyToClipboard(g_outputBuffer);
+    SendPaste();
+  } else {
+    TypeText(g_outputBuffer);
+  }
+  TypeText(g_suffixBuffer);
+}
+
+}  // namespace
+
+void SetOutputReaderValues(const uint8_t* suffixChar, const uint8_t* bufferType) {
+  g_suffixChar = suffixChar;
+  g_bufferType = bufferType;
+}
+
+void SetClipboardOwner(void* window) { g_clipboardOwner = static_cast<HWND>(window); }
+
+int OutputThread() {
+  SetThreadPriorityCe(4);
+  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, W(kEventSarnuEnd));
+  HANDLE data = CreateEventW(nullptr, FALSE, FALSE, W(kEventSarnuDataAvailable));
+  if (!end || !data) {
+    MessageBoxW(nullptr, L"OutputThread\r\nEvent\r\nERROR!", L"ERROR", MB_ICONEXCLAMATION);
+    if (end) CloseHandle(end);
+    if (data) CloseHandle(data);
+    return 0;
+  }
+  const HANDLE events[2] = {end, data};
+  int result = 1;
+  for (;;) {
+    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+    if (woke == WAIT_OBJECT_0) break;
+    if (woke == WAIT_OBJECT_0 + 1) {
+      ProcessOutputQueue();
+    } else if (woke == WAIT_FAILED) {
+      // Waiting again would fail again at once and spin a core for ever.
+      result = 0;
+      break;
+    }
+  }
+  CloseHandle(end);
+  CloseHandle(data);
+  return result;
+}
+
+int ProcessOutputQueue() {
+  while (!OutputQueue.IsEmpty()) {
+    size_t length = 0;
+    char* item = OutputQueue.PopFront(&length);
+    if (!item) break;
+    OutputOne(item, length);
+  }
+  return 1;
+}
+
+void TypeCharacter(unsigned char character) {
+  KeyEvent events[kMaxKeyEventsPerCharacter];
+  const size_t n = KeyEventsForCharacter(character, events);
+  for (size_t i = 0; i < n; ++i) SendKeyEvent(events[i]);
+}
+
+int CopyToClipboard(const char* text) {
+  const size_t length = std::strlen(text);
+  // Zero-filled, so the terminator needs no store of its own.
+  char16_t* wide = static_cast<char16_t*>(LocalAlloc(LPTR, (length + 1) * sizeof(char16_t)));
+  if (!wide) return 0;
+  AnsiToWide(text, length, wide, length);
+  if (!OpenClipboard(g_clipboardOwner)) {
+    LocalFree(wide);
+    return 0;
+  }
+  EmptyClipboard();
+  const bool handedOver = SetClipboardData(CF_UNICODETEXT, wide) != nullptr;
+  if (!handedOver) LocalFree(wide);
+  CloseClipboard();
+  return handedOver ? 1 : 0;
+}
+
+void SendPaste() {
+  KeyEvent events[kPasteEventCount];
+  PasteKeyEvents(events);
+  for (const KeyEvent& e : events) SendKeyEvent(e);
+}
