@@ -1,0 +1,130 @@
+// The main window's procedure: a shallow switch, one small function per
+// message. Messages whose work comes with later features fall through to the
+// default procedure.
+#include "main_window.h"
+
+#include <shellapi.h>
+
+#include "process_globals.h"
+#include "resource.h"
+#include "scan_device.h"
+#include "shell.h"
+#include "wedge_messages.h"
+
+namespace {
+
+void BuildPopupMenu() {
+  if (g_popupMenu) DestroyMenu(g_popupMenu);
+  g_popupMenu = CreatePopupMenu();
+  // The trailing blanks are the menu's own; they line the items up on the
+  // terminal's font.
+  AppendMenuW(g_popupMenu, MF_STRING, IDM_EXTENSION, L"Extension");
+  AppendMenuW(g_popupMenu, MF_STRING, IDM_SETTING, L"Setting  ");
+  AppendMenuW(g_popupMenu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(g_popupMenu, MF_STRING, IDM_ABOUT, L"About   ");
+  AppendMenuW(g_popupMenu, MF_STRING, IDM_EXIT, L"Exit     ");
+}
+
+void AddTrayIcon(HWND window) {
+  // The large terminal (model 13) has a high-resolution task bar.
+  const int size = ModelCode == 13 ? 32 : 16;
+  g_trayIcon = NOTIFYICONDATAW{};
+  g_trayIcon.cbSize = TrayIconRecordSize();
+  g_trayIcon.hWnd = window;
+  g_trayIcon.uID = 1;
+  g_trayIcon.uFlags = NIF_MESSAGE | NIF_ICON;
+  g_trayIcon.uCallbackMessage = UM_TRAY_NOTIFY;
+  g_trayIcon.hIcon = static_cast<HICON>(
+      LoadImageW(g_hInstance, MAKEINTRESOURCEW(IDI_SARNU), IMAGE_ICON, size, size, 0));
+  Shell_NotifyIconW(NIM_ADD, &g_trayIcon);
+}
+
+LRESULT OnCreate(HWND window) {
+  MainWindow = window;
+  AddTrayIcon(window);
+  g_popupMenu = nullptr;
+  BuildPopupMenu();
+  // Handled once the loop runs, after the reader object exists.
+  PostMessageW(window, UM_ACTIVATE_READER, 0, 0);
+  return 0;
+}
+
+LRESULT OnDestroy() {
+  if (g_popupMenu) {
+    DestroyMenu(g_popupMenu);
+    g_popupMenu = nullptr;
+  }
+  if (g_scanDevice) g_scanDevice->Deactivate();
+  Shell_NotifyIconW(NIM_DELETE, &g_trayIcon);
+  if (g_trayIcon.hIcon) {
+    DestroyIcon(g_trayIcon.hIcon);
+    g_trayIcon.hIcon = nullptr;
+  }
+  PostQuitMessage(0);
+  return 0;
+}
+
+void ShowTrayMenu() {
+  if (g_aboutBox) {
+    SetForegroundWindow(g_aboutBox);
+    return;
+  }
+  // Alt held: the tap belongs to a system gesture, not to the menu.
+  if (GetAsyncKeyState(VK_MENU) & 0x8000) return;
+  if (g_splash) {
+    DestroyWindow(g_splash);
+    g_splash = nullptr;
+  }
+  TrackPopupMenuEx(g_popupMenu, TPM_RIGHTALIGN | TPM_BOTTOMALIGN,
+                   GetSystemMetrics(SM_CXSCREEN) - 70, GetSystemMetrics(SM_CYSCREEN) - 26,
+                   MainWindow, nullptr);
+}
+
+// Returns false for identifiers that are not the main window's own.
+bool OnCommand(HWND window, WORD command) {
+  switch (command) {
+    case IDM_EXIT:
+      DestroyWindow(window);
+      return true;
+    case IDM_ABOUT:
+      ShowAboutBox();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void OnActivateReader() {
+  if (g_scanDevice) g_scanDevice->Activate();
+}
+
+void OnReaderStop() {
+  if (g_scanDevice) g_scanDevice->Deactivate();
+}
+
+}  // namespace
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(window);
+    case WM_DESTROY:
+      return OnDestroy();
+    case WM_COMMAND:
+      if (OnCommand(window, LOWORD(wParam))) return 0;
+      break;
+    case UM_ACTIVATE_READER:
+    case UM_READER_START:
+      OnActivateReader();
+      return 0;
+    case UM_READER_STOP:
+      OnReaderStop();
+      return 0;
+    case UM_TRAY_NOTIFY:
+      if (lParam == WM_LBUTTONDOWN) ShowTrayMenu();
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}

@@ -1,0 +1,20 @@
+// The wedge process's globals: written during start-up and shutdown (and the
+// window handles by their own windows), read by every thread without a lock.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+extern HINSTANCE g_hInstance;  // stored by instance set-up
+extern HWND MainWindow;        // the hidden window "Sarnu"
+extern uint32_t ModelCode;     // the terminal model, from DvcGetModelName
+
+extern HMENU g_popupMenu;           // the tray menu; 0 until WM_CREATE
+extern NOTIFYICONDATAW g_trayIcon;  // the record of the tray icon
+extern HWND g_aboutBox;             // 0 when not shown
+extern HWND g_splash;               // 0 when not shown
+extern HWND g_counterWindow;        // 0 when none
+
+// Barcodes accepted in the current bulk run.
+extern uint32_t BulkCount;

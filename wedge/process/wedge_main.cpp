@@ -1,0 +1,217 @@
+// The wedge's entry procedure: one running copy, the process-wide objects in
+// a fixed order, the message loop of the UI thread, and the release of
+// everything in a fixed order when the main window is gone.
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <new>
+
+#include "block_queue.h"
+#include "device_libraries.h"
+#include "interop_events.h"
+#include "key_output.h"
+#include "keyboard_hook.h"
+#include "main_window.h"
+#include "process_globals.h"
+#include "reader_input.h"
+#include "resource.h"
+#include "scan_device.h"
+#include "settings.h"
+#include "shell.h"
+#include "wedge_events.h"
+
+namespace {
+
+const WCHAR* W(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
+
+// The system's text for the last error, in an ownerless box.
+void ShowSystemError() {
+  const DWORD error = GetLastError();
+  WCHAR* text = nullptr;
+  FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<WCHAR*>(&text), 0, nullptr);
+  MessageBoxW(nullptr, text ? text : L"", L"Sarnu Error", MB_ICONINFORMATION);
+  if (text) LocalFree(text);
+}
+
+// Stores the instance, refuses to run beside a window of a running copy, and
+// creates the hidden main window. 1 on success.
+int InitInstance(HINSTANCE instance) {
+  g_hInstance = instance;
+  if (HWND running = FindWindowW(kMainWindowName, kMainWindowName)) {
+    BringWindowForward(running);
+    return 0;
+  }
+  WNDCLASSW windowClass = {};
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_SARNU));
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  windowClass.lpszClassName = kMainWindowName;
+  RegisterClassW(&windowClass);
+  HWND window = CreateWindowExW(0, kMainWindowName, kMainWindowName, 0, 0, 0, 0, 0, nullptr,
+                                nullptr, instance, nullptr);
+  if (!window) {
+    ShowSystemError();
+    return 0;
+  }
+  ShowWindow(window, SW_HIDE);
+  UpdateWindow(window);
+  MainWindow = window;
+  return 1;
+}
+
+void ReleaseSettings() {
+  // The destructor commits a temporary copy that is still active.
+  delete g_settings;
+  g_settings = nullptr;
+}
+
+void ReleaseScanDevice() {
+  if (!g_scanDevice) return;
+  if (g_scanDevice->Scanning) g_scanDevice->StopScan();
+  if (g_scanDevice->IsOpen) g_scanDevice->Close();
+  delete g_scanDevice;
+  g_scanDevice = nullptr;
+}
+
+void ReleaseMutexHandle(HANDLE mutex) {
+  ReleaseMutex(mutex);
+  CloseHandle(mutex);
+}
+
+// A failure after the main window exists: the window goes first so that its
+// tray icon does not outlive the process.
+int AbandonStartUp(HANDLE mutex) {
+  if (MainWindow) DestroyWindow(MainWindow);
+  ReleaseScanDevice();
+  ReleaseSettings();
+  ReleaseMutexHandle(mutex);
+  return 0;
+}
+
+template <int (*Procedure)()>
+DWORD WINAPI ThreadEntry(LPVOID) {
+  return DWORD(Procedure());
+}
+
+// The long-running threads, in their start order. Their handles are kept so
+// that exit can let them leave the queues before the queues go away.
+enum : int { kThreadCount = 3 };
+HANDLE g_threads[kThreadCount];
+
+void StartThreads() {
+  const LPTHREAD_START_ROUTINE procedures[kThreadCount] = {
+      ThreadEntry<OutputThread>,
+      ThreadEntry<LzrReadThread>,
+      ThreadEntry<DataReaderEventListenerThread>,
+  };
+  for (int i = 0; i < kThreadCount; ++i) {
+    g_threads[i] = CreateThread(nullptr, 0, procedures[i], nullptr, 0, nullptr);
+  }
+}
+
+// How long exit gives the threads to see EventSarnuEnd. A thread still typing
+// a long barcode may take a moment; one that hangs in a reader call must not
+// keep the wedge from ending.
+enum : DWORD { kThreadEndMilliseconds = 3000 };
+
+bool WaitForThreads() {
+  HANDLE running[kThreadCount];
+  DWORD count = 0;
+  for (HANDLE h : g_threads) {
+    if (h) running[count++] = h;
+  }
+  const bool ended = count == 0 || WaitForMultipleObjects(count, running, TRUE,
+                                                          kThreadEndMilliseconds) != WAIT_TIMEOUT;
+  for (HANDLE& h : g_threads) {
+    if (h) CloseHandle(h);
+    h = nullptr;
+  }
+  return ended;
+}
+
+void ReleaseQueues() {
+  ComparisonQueue.Clear();
+  BulkCount = 0;
+  ComparisonQueue.Destroy();
+  BlockQueue* const rest[] = {&OutputQueue, &ImagerDataQueue, &ImagerTypeQueue};
+  for (BlockQueue* queue : rest) {
+    queue->Clear();
+    queue->Destroy();
+  }
+}
+
+int RunMessageLoop(HACCEL accelerators) {
+  MSG msg = {};
+  while (GetMessageW(&msg, nullptr, 0, 0)) {
+    if (TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return int(msg.wParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+  HANDLE mutex = CreateMutexW(nullptr, TRUE, L"SarnuMutex");
+  if (!mutex) return 0;
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    ReleaseMutexHandle(mutex);
+    return 0;
+  }
+  InitCommonControls();
+
+  LoadDeviceLibraries();
+  uint32_t extra1 = 0, extra2 = 0;
+  g_DvcLib.DvcGetModelName(&ModelCode, &extra1, &extra2);
+
+  g_settings = new (std::nothrow) Settings();
+  if (!g_settings) return AbandonStartUp(mutex);
+
+  if (!InitInstance(instance)) return AbandonStartUp(mutex);
+
+  g_scanDevice = new (std::nothrow) ScanDevice(MainWindow);
+  if (!g_scanDevice) return AbandonStartUp(mutex);
+  SetOutputReaderValues(&g_scanDevice->SuffixChar, &g_scanDevice->BufferType);
+  SetClipboardOwner(MainWindow);
+
+  HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+
+  HANDLE dataAvailable = CreateEventW(nullptr, FALSE, FALSE, W(kEventSarnuDataAvailable));
+  HANDLE trigger = CreateEventW(nullptr, FALSE, FALSE, W(kEventSarnuTrigger));
+  if (!dataAvailable || !trigger) {
+    MessageBoxW(nullptr, L"Create\r\nEvents\r\nERROR!", L"ERROR", MB_ICONEXCLAMATION);
+    if (dataAvailable) CloseHandle(dataAvailable);
+    if (trigger) CloseHandle(trigger);
+    return AbandonStartUp(mutex);
+  }
+
+  // A failure is reported by the hook itself; the wedge runs on without it.
+  InstallKeyboardHook(instance, KeyboardHookProc);
+  StartThreads();
+  if (g_settings->ShowSplash) g_splash = CreateSplash(instance);
+
+  const int exitCode = RunMessageLoop(accelerators);
+
+  // Held until the threads are seen to end: a thread that had not yet opened
+  // the event would otherwise find a fresh, unsignalled one.
+  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, W(kEventSarnuEnd));
+  if (end) SetEvent(end);
+  CloseHandle(dataAvailable);
+  CloseHandle(trigger);
+  // A thread still inside a queue would touch freed blocks; the process ends
+  // in a moment anyway, so the queues are then left to it.
+  if (WaitForThreads()) ReleaseQueues();
+  if (end) CloseHandle(end);
+  // The counter window's drawing objects are released by the counter window.
+  RemoveKeyboardHook();
+  ReleaseSettings();
+  ReleaseScanDevice();
+  ReleaseMutexHandle(mutex);
+  return exitCode;
+}
