@@ -16,8 +16,7 @@ namespace {
 void BuildPopupMenu() {
   if (g_popupMenu) DestroyMenu(g_popupMenu);
   g_popupMenu = CreatePopupMenu();
-  // The trailing blanks are the menu's own; they line the items up on the
-  // terminal's font.
+  // The trailing blanks belong to the texts: keep them.
   AppendMenuW(g_popupMenu, MF_STRING, IDM_EXTENSION, L"Extension");
   AppendMenuW(g_popupMenu, MF_STRING, IDM_SETTING, L"Setting  ");
   AppendMenuW(g_popupMenu, MF_SEPARATOR, 0, nullptr);
@@ -26,7 +25,7 @@ void BuildPopupMenu() {
 }
 
 void AddTrayIcon(HWND window) {
-  // The large terminal (model 13) has a high-resolution task bar.
+  // Model 13's task bar shows the icon at 32 pixels; every other model's at 16.
   const int size = ModelCode == 13 ? 32 : 16;
   g_trayIcon = NOTIFYICONDATAW{};
   g_trayIcon.cbSize = TrayIconRecordSize();
