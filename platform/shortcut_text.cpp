@@ -1,6 +1,8 @@
-// Shortcuts on the desktop stand-in. The terminal's shell call writes a text
-// file `NN#"target"`; the desktop shell has no such call, so we write the same
-// bytes ourselves, and the programs and tests see what a terminal would hold.
+// Shortcuts on the stand-in platforms (desktop Windows and the host). The
+// terminal's shell call writes a text file `NN#"target"`; neither stand-in has
+// such a call, so we write the same bytes ourselves through the file seam, and
+// programs, tools and tests see what a terminal would hold. A terminal build
+// uses its shell's own call instead of this file.
 #include "shortcut.h"
 
 #include <cstdio>
