@@ -167,7 +167,7 @@ void SimInitTerminal(SimState* s, uint32_t model, int32_t reader, const WCHAR* d
   s->initialised = 1;
   s->model = model;
   s->reader = reader;
-  if (dir) wcsncpy(s->system_name_dir, dir, kSimDirUnits - 1);
+  if (dir && wcslen(dir) < kSimDirUnits) wcscpy(s->system_name_dir, dir);
 
   SimReaderValues& v = s->values;
   v.led = 1;

@@ -141,7 +141,7 @@ class SimLock {
 void SimBaseName(WCHAR* out, int units);
 
 // A fresh terminal: every value at its default, queue, faults, scans and log emptied, the
-// clock restarted. dir may be null or empty.
+// clock restarted. dir may be null or empty; one that does not fit is left empty.
 void SimInitTerminal(SimState* s, uint32_t model, int32_t reader, const WCHAR* dir);
 
 // Milliseconds since init, the time stamp of log lines.

@@ -2,6 +2,9 @@
 // to one procedure per subcommand; see "simterm help" for the forms.
 #include "simterm.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -72,6 +75,9 @@ int ParseSigned(const char* text, int32_t* value) {
 }
 
 int main(int argc, char** argv) {
+  // Plain "\n" line ends: scripts on either side of Wine compare the output as it is.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
   if (argc < 2) return Complain(kExitUsage, "missing command (try: simterm help)");
   if (strcmp(argv[1], "help") == 0 || strcmp(argv[1], "--help") == 0) {
     fputs(kUsage, stdout);
