@@ -1,0 +1,121 @@
+// output_probe: the wedge's output path alone, for the end-to-end tests. Pushes
+// the barcodes of its command line into the OutputQueue, signals
+// "EventSarnuDataAvailable", runs OutputThread until the queue is typed and
+// then ends it through "EventSarnuEnd".
+//   output_probe [--suffix-code N] [--buffer-type N] TEXT...
+// TEXT is a raw barcode as the reader delivers it (suffix included), escaped:
+// "\\" is a backslash, "\xHH" any byte. Exit codes: 0 typed, 2 usage,
+// 3 OutputThread failed, 4 time-out, 5 set-up failed.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "block_queue.h"
+#include "key_output.h"
+#include "settings.h"
+#include "wedge_events.h"
+
+namespace {
+
+uint8_t g_probeSuffixChar = 0;
+uint8_t g_probeBufferType = 4;
+
+int HexDigit(wchar_t c) {
+  if (c >= L'0' && c <= L'9') return c - L'0';
+  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+  return -1;
+}
+
+// False for a malformed escape or a character outside printable ASCII (the
+// command line's code page would decide what such a character becomes).
+bool Unescape(const wchar_t* text, std::string* bytes) {
+  for (const wchar_t* p = text; *p; ++p) {
+    if (*p != L'\\') {
+      if (*p < 0x20 || *p > 0x7E) return false;
+      bytes->push_back(static_cast<char>(*p));
+    } else if (p[1] == L'\\') {
+      bytes->push_back('\\');
+      ++p;
+    } else if (p[1] == L'x' && HexDigit(p[2]) >= 0 && HexDigit(p[3]) >= 0) {
+      bytes->push_back(static_cast<char>(HexDigit(p[2]) * 16 + HexDigit(p[3])));
+      p += 3;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ParseByte(const wchar_t* text, uint8_t* value) {
+  wchar_t* end = nullptr;
+  const unsigned long v = wcstoul(text, &end, 0);
+  if (!*text || *end || v > 255) return false;
+  *value = static_cast<uint8_t>(v);
+  return true;
+}
+
+DWORD WINAPI RunOutputThread(void*) { return static_cast<DWORD>(OutputThread()); }
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> barcodes;
+  for (int i = 1; i < argc; ++i) {
+    if (wcscmp(argv[i], L"--suffix-code") == 0 && i + 1 < argc) {
+      if (!ParseByte(argv[++i], &g_probeSuffixChar)) return 2;
+    } else if (wcscmp(argv[i], L"--buffer-type") == 0 && i + 1 < argc) {
+      if (!ParseByte(argv[++i], &g_probeBufferType)) return 2;
+    } else {
+      std::string bytes;
+      if (!Unescape(argv[i], &bytes)) {
+        fwprintf(stderr, L"output_probe: bad barcode %ls\n", argv[i]);
+        return 2;
+      }
+      barcodes.push_back(bytes);
+    }
+  }
+  if (barcodes.empty()) return 2;
+
+  // The settings the wedge would read on this terminal (filter, pre- and
+  // postamble) and a window of our own to own the clipboard.
+  g_settings = new Settings();
+  SetOutputReaderValues(&g_probeSuffixChar, &g_probeBufferType);
+  HWND owner = CreateWindowExW(0, L"Static", L"output_probe", 0, 0, 0, 0, 0, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  if (!owner) return 5;
+  SetClipboardOwner(owner);
+
+  for (const std::string& b : barcodes) {
+    if (!OutputQueue.Push(b.c_str(), b.size() + 1)) return 5;  // with its terminator
+  }
+  HANDLE data =
+      CreateEventW(nullptr, FALSE, FALSE, reinterpret_cast<const WCHAR*>(kEventSarnuDataAvailable));
+  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, reinterpret_cast<const WCHAR*>(kEventSarnuEnd));
+  if (!data || !end) return 5;
+  SetEvent(data);
+  HANDLE thread = CreateThread(nullptr, 0, RunOutputThread, nullptr, 0, nullptr);
+  if (!thread) return 5;
+
+  // The queue is empty once the last item is taken; the thread then finishes
+  // typing it before it looks at EventSarnuEnd again.
+  const ULONGLONG deadline = GetTickCount64() + 20000;
+  while (!OutputQueue.IsEmpty() && GetTickCount64() < deadline) {
+    if (WaitForSingleObject(thread, 2) == WAIT_OBJECT_0) break;
+  }
+  const bool drained = OutputQueue.IsEmpty();
+  SetEvent(end);
+  DWORD result = 0;
+  const bool ended = WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
+  if (ended) GetExitCodeThread(thread, &result);
+  CloseHandle(thread);
+  CloseHandle(data);
+  CloseHandle(end);
+  if (!drained || !ended) return 4;
+  return result == 1 ? 0 : 3;
+}

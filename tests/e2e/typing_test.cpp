@@ -1,0 +1,88 @@
+// Barcodes pushed into the output path arrive as text in a real application
+// (Wine's notepad, another process): key events, characters beyond ASCII,
+// the clipboard path, and the settings the wedge reads from SARNU.INI.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+
+namespace {
+
+// Filter settings that change nothing, so the text typed is the barcode.
+const char kPlainIni[] = "[Filter]\r\nPreambleEnable=0\r\nPostambleEnable=0\r\n";
+
+struct TypingCase {
+  const char* name;
+  const char* ini;
+  int suffixCode;                      // the laser's: 0 CR, 1 LF, 2 CR LF, 3 TAB, 4 none
+  int bufferType;                      // 3 clipboard, else keys
+  std::vector<std::wstring> barcodes;  // escaped as output_probe takes them
+  std::wstring expected;               // notepad's text afterwards
+};
+
+// Test names show the case's name, not its bytes.
+void PrintTo(const TypingCase& c, std::ostream* out) { *out << c.name; }
+
+class TypingTest : public ::testing::TestWithParam<TypingCase> {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(PrepareTerminal("laser", GetParam().ini));
+    ASSERT_TRUE(notepad_.Open()) << "notepad did not come up";
+    ASSERT_TRUE(notepad_.BringForward()) << "notepad did not get the focus";
+  }
+
+  Notepad notepad_;
+};
+
+TEST_P(TypingTest, ArrivesInNotepad) {
+  const TypingCase& c = GetParam();
+  std::wstring arguments = L"--suffix-code " + std::to_wstring(c.suffixCode) + L" --buffer-type " +
+                           std::to_wstring(c.bufferType);
+  for (const std::wstring& b : c.barcodes) arguments += L" \"" + b + L"\"";
+  ASSERT_EQ(0, RunProgram(L"output_probe.exe", arguments, 30000));
+  EXPECT_EQ(c.expected, notepad_.WaitForText(c.expected, 3000));
+}
+
+// Notepad turns Enter into CR LF; a LF typed alone (Ctrl+Enter's key) is a
+// line break too.
+INSTANTIATE_TEST_SUITE_P(
+    OutputPath, TypingTest,
+    ::testing::Values(
+        TypingCase{"TwoBarcodesEachWithItsSuffix",
+                   kPlainIni,
+                   0,
+                   4,
+                   {L"4006381333931\\x0D", L"ABC-123\\x0D"},
+                   L"4006381333931\r\nABC-123\r\n"},
+        TypingCase{"EveryShiftedAndPlainSymbol",
+                   kPlainIni,
+                   3,
+                   4,
+                   {L"aZ09 !@#$%^&*()_+-=[]{};:'\\x22,.<>/?`~|\\\\\\x09"},
+                   L"aZ09 !@#$%^&*()_+-=[]{};:'\",.<>/?`~|\\\t"},
+        TypingCase{"ByteBeyondAsciiIsTyped",
+                   kPlainIni,
+                   0,
+                   4,
+                   {L"caf\\xE9 \\xC4\\xFC\\x0D"},
+                   L"caf\u00e9 \u00c4\u00fc\r\n"},
+        TypingCase{"ClipboardPastesThenTypesTheSuffix",
+                   kPlainIni,
+                   3,
+                   3,
+                   {L"PASTE me 42 \\xE9\\x09"},
+                   L"PASTE me 42 \u00e9\t"},
+        TypingCase{"PreambleAndPostambleFromTheSettingsFile",
+                   "[Filter]\r\nPreambleEnable=1\r\nPreamble=<\r\nPostambleEnable=1\r\n"
+                   "Postamble=>\r\n",
+                   0,
+                   4,
+                   {L"X1\\x0D"},
+                   L"<X1>\r\n"},
+        TypingCase{"NoSuffixCodeTypesTheTextOnly", kPlainIni, 4, 4, {L"END"}, L"END"}),
+    [](const ::testing::TestParamInfo<TypingCase>& info) { return info.param.name; });
+
+}  // namespace
