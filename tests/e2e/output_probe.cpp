@@ -116,6 +116,7 @@ int wmain(int argc, wchar_t** argv) {
   CloseHandle(thread);
   CloseHandle(data);
   CloseHandle(end);
+  if (ended && result != 1) return 3;  // also when it ended before the queue was typed
   if (!drained || !ended) return 4;
-  return result == 1 ? 0 : 3;
+  return 0;
 }

@@ -82,6 +82,10 @@ INSTANTIATE_TEST_SUITE_P(
                    4,
                    {L"X1\\x0D"},
                    L"<X1>\r\n"},
+        // The first barcode is nothing but its suffix: it sends nothing at
+        // all, not even the Enter.
+        TypingCase{
+            "EmptyBarcodeSendsNotEvenItsSuffix", kPlainIni, 0, 4, {L"\\x0D", L"Z\\x0D"}, L"Z\r\n"},
         TypingCase{"NoSuffixCodeTypesTheTextOnly", kPlainIni, 4, 4, {L"END"}, L"END"}),
     [](const ::testing::TestParamInfo<TypingCase>& info) { return info.param.name; });
 

@@ -2,6 +2,7 @@
 // splash, and the message box of a start-up that cannot create its events.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "e2e_support.h"
@@ -161,8 +162,11 @@ TEST_F(WedgeTest, SplashComesBeforeTheFirstMessage) {
 TEST_F(WedgeTest, EventNameTakenShowsItsBoxAndEndsWithZero) {
   ASSERT_TRUE(PrepareTerminal("laser", IniWithSplash(0)));
   // A mutex holds the event's name, so CreateEventW cannot have it.
-  HANDLE squatter = CreateMutexW(nullptr, FALSE, L"EventSarnuDataAvailable");
-  ASSERT_NE(nullptr, squatter);
+  // Closed however the test ends: a name left taken would break every later
+  // start of the wedge.
+  std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> squatter(
+      CreateMutexW(nullptr, FALSE, L"EventSarnuDataAvailable"), CloseHandle);
+  ASSERT_NE(nullptr, squatter.get());
 
   Program wedge;
   ASSERT_TRUE(wedge.Start(L"Sarnu.exe"));
@@ -174,12 +178,15 @@ TEST_F(WedgeTest, EventNameTakenShowsItsBoxAndEndsWithZero) {
       },
       20000);
   ASSERT_NE(nullptr, box) << "no box captioned \"ERROR\" of the wedge";
+  // The main window and its tray icon exist already when the events fail.
+  HWND window = FindProcessWindow(wedge.Id(), L"Sarnu", L"Sarnu", false);
   EXPECT_EQ(L"Create\r\nEvents\r\nERROR!", MessageBoxText(box));
   DismissMessageBox(box);
   DWORD code = 99;
   ASSERT_TRUE(wedge.WaitForExit(10000, &code)) << "the wedge runs on after the box";
   EXPECT_EQ(0u, code);
-  CloseHandle(squatter);
+  ASSERT_NE(nullptr, window) << "no main window while the box was up";
+  EXPECT_FALSE(TrayIconExists(window, kTrayIconId)) << "a dead wedge's icon in the tray";
 }
 
 }  // namespace
