@@ -108,24 +108,44 @@ std::wstring ArtifactsFolder() {
 
 }  // namespace
 
+namespace {
+
+BOOL CALLBACK NoteUnpainted(HWND child, LPARAM unpainted) {
+  if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
+    *reinterpret_cast<bool*>(unpainted) = true;
+  }
+  return TRUE;
+}
+
+// More than one colour among a grid of points inside the rectangle.
+bool ShowsAPicture(const RECT& r) {
+  HDC screen = GetDC(nullptr);
+  COLORREF first = CLR_INVALID;
+  bool mixed = false;
+  for (int i = 1; i < 16 && !mixed; ++i) {
+    for (int j = 1; j < 16 && !mixed; ++j) {
+      const COLORREF c = GetPixel(screen, r.left + (r.right - r.left) * i / 16,
+                                  r.top + (r.bottom - r.top) * j / 16);
+      if (first == CLR_INVALID) first = c;
+      mixed = c != first;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return mixed;
+}
+
+}  // namespace
+
 bool WaitUntilPainted(HWND window, DWORD timeoutMs) {
+  // Pixels alone can deceive: a window half shown over the desktop has two
+  // colours too. So its own and its children's paint requests must be done.
   return PollUntil(
       [&] {
         RECT r = {};
         if (!GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top) return false;
-        HDC screen = GetDC(nullptr);
-        COLORREF first = CLR_INVALID;
-        bool mixed = false;
-        for (int i = 1; i < 16 && !mixed; ++i) {
-          for (int j = 1; j < 16 && !mixed; ++j) {
-            const COLORREF c = GetPixel(screen, r.left + (r.right - r.left) * i / 16,
-                                        r.top + (r.bottom - r.top) * j / 16);
-            if (first == CLR_INVALID) first = c;
-            mixed = c != first;
-          }
-        }
-        ReleaseDC(nullptr, screen);
-        return mixed;
+        bool unpainted = GetUpdateRect(window, nullptr, FALSE) != FALSE;
+        EnumChildWindows(window, NoteUnpainted, reinterpret_cast<LPARAM>(&unpainted));
+        return !unpainted && ShowsAPicture(r);
       },
       timeoutMs);
 }
