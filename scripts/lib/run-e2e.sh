@@ -5,7 +5,9 @@ set -u
 source "$(dirname "$0")/common.sh"
 dir=$1
 wine_start "$dir/wineprefix"
-(cd "$dir" && ctest --output-on-failure --timeout 300 -L e2e)
+# The benchmarks verbosely, so that their figures reach the log.
+(cd "$dir" && ctest --output-on-failure --timeout 300 -L e2e -LE bench)
 rc=$?
+(cd "$dir" && ctest --output-on-failure --timeout 300 -L bench -V) || rc=1
 wine_stop
 exit $rc

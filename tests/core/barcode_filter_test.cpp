@@ -2,6 +2,7 @@
 // step and the order of the steps, FNC1 handling, the limits of the two
 // buffers, and proof that a barcode is filtered without any allocation.
 #include "barcode_filter.h"
+#include "block_queue.h"
 
 #include <gtest/gtest.h>
 
@@ -479,6 +480,42 @@ TEST(FilterAllocation, WholeChainAllocatesNothing) {
   void* volatile block = std::malloc(32);
   std::free(block);
   EXPECT_GT(g_allocations.load(), after);
+#endif
+}
+
+// What the output path does to each barcode in steady state: queue it, take
+// it, filter it in place, give it back. Neither the heap nor the queue's page
+// blocks may grow, however many barcodes pass.
+TEST(FilterAllocation, QueueAndFilterAllocateNothingInSteadyState) {
+#ifndef SARNU_COUNTS_ALLOCATIONS
+  GTEST_SKIP() << "no allocation hook on this platform";
+#else
+  Settings s(kScannerLaser, u"", u"");
+  Configure(s, kOff.Leading(u"0").Case(1).Pre(u"[").Post(u"]"));
+  BlockQueue queue;
+  ASSERT_EQ(queue.Construct(1), 1);
+  static char suffix[3], output[kFilterBufferSize];
+  const char barcode[] = "0004006381333931\r";
+
+  auto passOne = [&] {
+    ASSERT_EQ(queue.Push(barcode, sizeof barcode), 1);
+    char* text = queue.PopFront();
+    ASSERT_NE(text, nullptr);
+    std::memset(suffix, 0, sizeof suffix);
+    std::memset(output, 0, sizeof output);
+    ExtractSuffix(s, 0, suffix, text);
+    ASSERT_EQ(ApplyFilter(s, 0, output, text), 1);
+    ASSERT_EQ(queue.Release(text), 1);
+  };
+  passOne();  // the first pass may set things up
+  const long before = g_allocations.load();
+  const size_t blocks = queue.BlockCount();
+  for (int i = 0; i < 1000; ++i) passOne();
+  EXPECT_EQ(g_allocations.load(), before);
+  EXPECT_EQ(queue.BlockCount(), blocks);
+  EXPECT_STREQ(output, "[4006381333931]");
+  EXPECT_STREQ(suffix, "\r");
+  queue.Destroy();
 #endif
 }
 
