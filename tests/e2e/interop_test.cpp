@@ -1,0 +1,281 @@
+// The wedge's signals and its event protocol on a simulated terminal: good-read
+// beeps and LED flashes, the bulk toggle with its buzzer pairs and LED colour,
+// and the DataReader requests answered by the reader's state events.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+
+namespace {
+
+struct LogLine {
+  long ms;
+  std::string text;  // the call and its arguments
+};
+
+long SimNow() {
+  std::string out;
+  if (RunProgram(L"simterm.exe", L"now", 30000, &out) != 0) return -1;
+  return std::atol(out.c_str());
+}
+
+std::vector<LogLine> SimLogSince(long since) {
+  std::string out;
+  RunProgram(L"simterm.exe", L"log --since " + std::to_wstring(since), 30000, &out);
+  std::vector<LogLine> lines;
+  std::istringstream in(out);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t blank = line.find(' ');
+    if (blank == std::string::npos) continue;
+    lines.push_back({std::atol(line.c_str()), line.substr(blank + 1)});
+  }
+  return lines;
+}
+
+int Count(const std::vector<LogLine>& log, const std::string& text) {
+  int n = 0;
+  for (const LogLine& l : log) n += l.text == text;
+  return n;
+}
+
+// The calls that start with one of `prefixes`, in order, as one text.
+std::string Calls(const std::vector<LogLine>& log, std::vector<std::string> prefixes) {
+  std::string calls;
+  for (const LogLine& l : log) {
+    for (const std::string& p : prefixes) {
+      if (l.text.compare(0, p.size(), p) == 0) {
+        calls += l.text + "\n";
+        break;
+      }
+    }
+  }
+  return calls;
+}
+
+const LogLine* Find(const std::vector<LogLine>& log, const std::string& text, size_t from = 0) {
+  for (size_t i = from; i < log.size(); ++i) {
+    if (log[i].text == text) return &log[i];
+  }
+  return nullptr;
+}
+
+std::string BulkIni(int enable, int activationMode) {
+  return "[BulkScanning]\r\nBulkEnable=" + std::to_string(enable) +
+         "\r\nBulkActivationMode=" + std::to_string(activationMode) +
+         "\r\n[OtherSettings]\r\nShowSplash=0\r\n";
+}
+
+bool SetModel(int model) {
+  return RunProgram(L"simterm.exe", L"set model " + std::to_wstring(model), 30000) == 0;
+}
+
+const char kFlash[] = "DvcSetLED 2 1 4 0";
+const char kBeep[] = "DvcPlayBuzzer 3 0 0";
+const char kBulkLed13[] = "DvcSetLED 13 -1 1 1";
+
+// ---- good-read signals ----------------------------------------------------
+
+TEST(GoodReadSignals, TwoReads150MsApartBeepTwiceButFlashOnce) {
+  ASSERT_TRUE(PrepareTerminal("laser", BulkIni(0, 0)));
+  const long since = SimNow();
+  ASSERT_EQ(0, RunProgram(L"notify_probe.exe", L"read --count 2 --gap 150", 30000));
+  const std::vector<LogLine> log = SimLogSince(since);
+  EXPECT_EQ(2, Count(log, kBeep));
+  EXPECT_EQ(2, Count(log, "DvcStopBuzzer"));
+  EXPECT_EQ(1, Count(log, kFlash));
+  EXPECT_EQ(0, Count(log, kBulkLed13)) << "bulk colour although bulk mode is off";
+}
+
+TEST(GoodReadSignals, ReadsFurtherApartThanTheSpacingFlashEachTime) {
+  ASSERT_TRUE(PrepareTerminal("imager", BulkIni(0, 0)));
+  const long since = SimNow();
+  ASSERT_EQ(0, RunProgram(L"notify_probe.exe", L"read --count 2 --gap 400", 30000));
+  const std::vector<LogLine> log = SimLogSince(since);
+  EXPECT_EQ(2, Count(log, kBeep));
+  EXPECT_EQ(2, Count(log, kFlash));
+}
+
+// The reader's LED value decides the flash, the model the beep and the
+// vibration; the model's buzzer value is not asked.
+TEST(GoodReadSignals, LedBuzzerAndVibratorByReaderValueAndModel) {
+  struct Case {
+    const char* reader;
+    int model;
+    int led;
+    int vibrator;
+    int flashes, beeps, vibrations;
+  } cases[] = {
+      {"laser", 10, 0, 0, 0, 1, 0},   // LED value off: no flash
+      {"imager", 10, 1, 1, 1, 1, 0},  // 10 has a buzzer but no vibrator
+      {"laser", 12, 1, 1, 1, 1, 1},   // 12 has both
+      {"laser", 12, 1, 0, 1, 1, 0},   // vibrator value off
+      {"laser", 4, 1, 1, 1, 0, 0},    // 4 has neither
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.reader) + " model " + std::to_string(c.model));
+    ASSERT_TRUE(PrepareTerminal(c.reader, BulkIni(0, 0)));
+    ASSERT_TRUE(SetModel(c.model));
+    const long since = SimNow();
+    ASSERT_EQ(0, RunProgram(L"notify_probe.exe",
+                            L"read --led " + std::to_wstring(c.led) + L" --vibrator " +
+                                std::to_wstring(c.vibrator),
+                            30000));
+    const std::vector<LogLine> log = SimLogSince(since);
+    EXPECT_EQ(c.flashes, Count(log, kFlash));
+    EXPECT_EQ(c.beeps, Count(log, kBeep));
+    EXPECT_EQ(c.vibrations, Count(log, "DvcPlayVibrator 3 0 0 0"));
+  }
+}
+
+// After a flash the steady bulk colour returns only in toggle mode with bulk
+// mode on; "always on" bulk mode leaves the LED to the flash.
+TEST(GoodReadSignals, BulkColourBack250MsAfterAFlashOnlyInToggleMode) {
+  struct Case {
+    int activationMode;
+    int bulkActive;
+    int model;
+    const char* restore;  // null: none expected
+  } cases[] = {
+      {1, 1, 10, kBulkLed13},
+      {1, 1, 8, "DvcSetLED 3 -1 1 1"},
+      {0, 1, 10, nullptr},
+      {1, 0, 10, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("mode " + std::to_string(c.activationMode) + " active " +
+                 std::to_string(c.bulkActive) + " model " + std::to_string(c.model));
+    ASSERT_TRUE(PrepareTerminal("laser", BulkIni(1, c.activationMode)));
+    ASSERT_TRUE(SetModel(c.model));
+    const long since = SimNow();
+    ASSERT_EQ(0, RunProgram(L"notify_probe.exe",
+                            L"read --bulk-active " + std::to_wstring(c.bulkActive), 30000));
+    const std::vector<LogLine> log = SimLogSince(since);
+    const LogLine* flash = Find(log, kFlash);
+    ASSERT_NE(nullptr, flash);
+    int restores = 0;
+    for (const LogLine& l : log)
+      restores += l.text.compare(0, 10, "DvcSetLED ") == 0 && l.text != kFlash;
+    if (!c.restore) {
+      EXPECT_EQ(0, restores);
+      continue;
+    }
+    EXPECT_EQ(1, restores);
+    const LogLine* restore = Find(log, c.restore);
+    ASSERT_NE(nullptr, restore);
+    EXPECT_GE(restore->ms - flash->ms, 240) << "the flash was cut short";
+    EXPECT_LT(restore->ms - flash->ms, 1000);
+  }
+}
+
+// A second flash while the first still holds the LED cancels the first's
+// wait: the bulk colour comes back once, after the newer flash.
+TEST(GoodReadSignals, NewerFlashCancelsTheOlderRestore) {
+  ASSERT_TRUE(PrepareTerminal("laser", BulkIni(1, 1)));
+  const long since = SimNow();
+  ASSERT_EQ(0, RunProgram(L"notify_probe.exe", L"read --bulk-active 1 --count 2 --gap 215", 30000));
+  const std::vector<LogLine> log = SimLogSince(since);
+  ASSERT_EQ(2, Count(log, kFlash));
+  ASSERT_EQ(1, Count(log, kBulkLed13));
+  const LogLine* second = nullptr;
+  for (const LogLine& l : log) {
+    if (l.text == kFlash) second = &l;
+  }
+  EXPECT_GE(Find(log, kBulkLed13)->ms - second->ms, 240);
+}
+
+// ---- bulk toggle ----------------------------------------------------------
+
+HANDLE BulkEvent() { return CreateEventW(nullptr, FALSE, FALSE, L"SarnuBulkEvent"); }
+
+bool WaitForLog(const std::string& text, long since, DWORD timeoutMs) {
+  return PollUntil([&] { return Count(SimLogSince(since), text) > 0; }, timeoutMs);
+}
+
+TEST(BulkToggle, RisingPairOnFallingPairOffWithTheModelsColour) {
+  struct Case {
+    int model;
+    const char* on;
+    bool buzzer;
+  } cases[] = {
+      {10, kBulkLed13, true},
+      {8, "DvcSetLED 3 -1 1 1", true},
+      {4, kBulkLed13, false},  // no buzzer: the LED alone
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("model " + std::to_string(c.model));
+    ASSERT_TRUE(PrepareTerminal("laser", BulkIni(1, 1)));
+    ASSERT_TRUE(SetModel(c.model));
+    Program probe;
+    ASSERT_TRUE(probe.Start(L"notify_probe.exe", L"toggle --ms 30000"));
+    HWND window =
+        WaitForProcessWindow(probe.Id(), L"NotifyProbe", L"notify_probe ready", false, 20000);
+    ASSERT_NE(nullptr, window);
+    HANDLE bulk = BulkEvent();
+    ASSERT_NE(nullptr, bulk);
+    const long since = SimNow();
+
+    SetEvent(bulk);
+    const std::string lastOn = c.buzzer ? "DvcPlayBuzzer 4 3500 300" : c.on;
+    ASSERT_TRUE(WaitForLog(lastOn, since, 10000));
+    const long between = SimNow();
+    SetEvent(bulk);
+    ASSERT_TRUE(
+        WaitForLog(c.buzzer ? "DvcPlayBuzzer 4 2500 300" : "DvcSetLED 0 0 0 0", between, 10000));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    ASSERT_TRUE(probe.WaitForExit(10000, &code));
+    EXPECT_EQ(1u, code) << "bulk mode should be off again after two toggles";
+    CloseHandle(bulk);
+
+    const std::vector<LogLine> log = SimLogSince(since);
+    const std::string calls = Calls(log, {"DvcSetLED", "DvcPlayBuzzer", "DvcStopBuzzer"});
+    if (c.buzzer) {
+      EXPECT_EQ(std::string(c.on) +
+                    "\nDvcStopBuzzer\nDvcPlayBuzzer 4 2500 300\nDvcStopBuzzer\n"
+                    "DvcPlayBuzzer 4 3500 300\nDvcSetLED 0 0 0 0\nDvcStopBuzzer\n"
+                    "DvcPlayBuzzer 4 3500 300\nDvcStopBuzzer\nDvcPlayBuzzer 4 2500 300\n",
+                calls);
+      const LogLine* first = Find(log, "DvcPlayBuzzer 4 2500 300");
+      const LogLine* second = Find(log, "DvcPlayBuzzer 4 3500 300");
+      ASSERT_TRUE(first && second);
+      EXPECT_GE(second->ms - first->ms, 340) << "the pair's tones overlap";
+    } else {
+      EXPECT_EQ(std::string(c.on) + "\nDvcSetLED 0 0 0 0\n", calls);
+    }
+  }
+}
+
+TEST(BulkToggle, EventIgnoredUnlessBulkEnabledInToggleMode) {
+  struct Case {
+    int enable;
+    int activationMode;
+  } cases[] = {{0, 1}, {1, 0}, {0, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("enable " + std::to_string(c.enable) + " mode " +
+                 std::to_string(c.activationMode));
+    ASSERT_TRUE(PrepareTerminal("laser", BulkIni(c.enable, c.activationMode)));
+    Program probe;
+    ASSERT_TRUE(probe.Start(L"notify_probe.exe", L"toggle --ms 30000"));
+    HWND window =
+        WaitForProcessWindow(probe.Id(), L"NotifyProbe", L"notify_probe ready", false, 20000);
+    ASSERT_NE(nullptr, window);
+    HANDLE bulk = BulkEvent();
+    const long since = SimNow();
+    SetEvent(bulk);
+    Sleep(800);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    ASSERT_TRUE(probe.WaitForExit(10000, &code));
+    EXPECT_EQ(1u, code) << "the thread should have ended at once, bulk mode untouched";
+    CloseHandle(bulk);
+    EXPECT_EQ("", Calls(SimLogSince(since), {"DvcSetLED", "DvcPlayBuzzer"}));
+  }
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+// Good-read feedback and the bulk toggle. The wedge switches the reader's own
+// LED, buzzer and vibrator off, so every accepted barcode gets its signals
+// from here, each on a short thread of its own.
+#include "notifications.h"
+
+#include <windows.h>
+
+#include "block_queue.h"
+#include "device_libraries.h"
+#include "process_globals.h"
+#include "scan_device.h"
+#include "settings.h"
+#include "thread_priority.h"
+#include "wedge_events.h"
+#include "wedge_messages.h"
+
+volatile uint32_t LastFlashTick = 0;
+
+namespace {
+
+HANDLE OpenEndEvent() {
+  return CreateEventW(nullptr, TRUE, FALSE, reinterpret_cast<const WCHAR*>(kEventSarnuEnd));
+}
+
+void CloseIfOpen(HANDLE event) {
+  if (event) CloseHandle(event);
+}
+
+bool ToggleModeConfigured() {
+  return g_settings && g_settings->BulkEnable != 0 && g_settings->BulkActivationMode == 1;
+}
+
+void ShowEventError(const wchar_t* text) {
+  MessageBoxW(nullptr, text, L"ERROR", MB_ICONEXCLAMATION);
+}
+
+// Claims the flash for `now` unless one was given less than the spacing ago.
+// Two barcodes accepted at the same moment must not both flash, so the claim
+// is one compare-and-swap rather than a read and a later write.
+bool ClaimLedFlash(uint32_t now) {
+  const LONG last =
+      InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&LastFlashTick), 0, 0);
+  if (now - static_cast<uint32_t>(last) <= kLedFlashSpacingMs) return false;
+  return InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&LastFlashTick),
+                                    static_cast<LONG>(now), last) == last;
+}
+
+bool LedWanted(const ScanDevice& device) {
+  return (device.ScannerType == kScannerLaser && device.LzrLed != 0) ||
+         (device.ScannerType == kScannerImager && device.PixLed != 0);
+}
+
+template <int (*Procedure)()>
+DWORD WINAPI ThreadEntry(LPVOID) {
+  return static_cast<DWORD>(Procedure());
+}
+
+void StartDetached(LPTHREAD_START_ROUTINE entry) {
+  HANDLE thread = CreateThread(nullptr, 0, entry, nullptr, 0, nullptr);
+  if (thread) CloseHandle(thread);
+}
+
+// Two 300 ms tones 350 ms apart; the order tells on from off by ear.
+void PlayBuzzerPair(int32_t firstFrequency, int32_t secondFrequency) {
+  g_DvcLib.DvcStopBuzzer();
+  g_DvcLib.DvcPlayBuzzer(4, firstFrequency, 300);
+  Sleep(350);
+  g_DvcLib.DvcStopBuzzer();
+  g_DvcLib.DvcPlayBuzzer(4, secondFrequency, 300);
+}
+
+}  // namespace
+
+bool ModelHasBuzzer(uint32_t modelCode) { return modelCode >= 7 && modelCode <= 16; }
+
+bool ModelHasVibrator(uint32_t modelCode) {
+  return modelCode == 7 ||
+         (modelCode >= 9 && modelCode <= 16 && modelCode != 10 && modelCode != 11);
+}
+
+int32_t BulkIndicatorColour(uint32_t modelCode) {
+  return modelCode == 4 || modelCode == 7 || (modelCode >= 9 && modelCode <= 16) ? 13 : 3;
+}
+
+int NotifyReadThread() {
+  SetThreadPriorityCe(1);
+  const ScanDevice* device = g_scanDevice;
+  if (!device) return 0;
+  if (LedWanted(*device) && ClaimLedFlash(GetTickCount())) {
+    StartDetached(ThreadEntry<NotifyLEDThread>);
+  }
+  // The reader's own buzzer value was switched off by the wedge, so it says
+  // nothing about whether the user wants the beep.
+  if (ModelHasBuzzer(ModelCode)) {
+    g_DvcLib.DvcStopBuzzer();
+    g_DvcLib.DvcPlayBuzzer(3, 0, 0);
+  }
+  if (device->Vibrator != 0 && ModelHasVibrator(ModelCode)) g_DvcLib.DvcPlayVibrator(3, 0, 0, 0);
+  return 1;
+}
+
+int NotifyLEDThread() {
+  SetThreadPriorityCe(1);
+  HANDLE events[2] = {OpenEndEvent(), CreateEventW(nullptr, FALSE, FALSE, kEventSarnuLEDName)};
+  if (!events[0] || !events[1]) {
+    ShowEventError(L"NotifyLEDThread\r\nEvent\r\nERROR!");
+    CloseIfOpen(events[0]);
+    CloseIfOpen(events[1]);
+    return 0;
+  }
+  // Wakes an older flash that still waits, so that it leaves the LED alone;
+  // with none waiting the reset keeps this thread from waking itself.
+  SetEvent(events[1]);
+  ResetEvent(events[1]);
+  g_DvcLib.DvcSetLED(2, 1, 4, 0);
+  const DWORD woke = WaitForMultipleObjects(2, events, FALSE, kLedFlashHoldMs);
+  if (woke != WAIT_OBJECT_0 && woke != WAIT_OBJECT_0 + 1) {
+    const ScanDevice* device = g_scanDevice;
+    if (device && device->BulkActive && g_settings && g_settings->BulkActivationMode == 1) {
+      g_DvcLib.DvcSetLED(BulkIndicatorColour(ModelCode), -1, 1, 1);
+    }
+  }
+  CloseHandle(events[0]);
+  CloseHandle(events[1]);
+  return 1;
+}
+
+int ToggleBulkModeThread() {
+  if (!ToggleModeConfigured()) return 1;
+  SetThreadPriorityCe(2);
+  HANDLE events[2] = {OpenEndEvent(), CreateEventW(nullptr, FALSE, FALSE, kSarnuBulkEventName)};
+  if (!events[0] || !events[1]) {
+    ShowEventError(L"ToggleBulkModeThread\r\nEvent\r\nERROR!");
+    CloseIfOpen(events[0]);
+    CloseIfOpen(events[1]);
+    return 0;
+  }
+  // A toggle asked while nobody listened is stale.
+  ResetEvent(events[1]);
+  int result = 1;
+  for (;;) {
+    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+    if (woke == WAIT_OBJECT_0) break;
+    if (woke == WAIT_OBJECT_0 + 1) {
+      PostMessageW(MainWindow, UM_TOGGLE_BULK, 0, 0);
+    } else if (woke == WAIT_FAILED) {
+      // Waiting again after a failed wait would spin a core for ever.
+      result = 0;
+      break;
+    }
+  }
+  CloseHandle(events[0]);
+  CloseHandle(events[1]);
+  return result;
+}
+
+void StartNotifyReadThread() { StartDetached(ThreadEntry<NotifyReadThread>); }
+
+void StartToggleBulkModeThread() { StartDetached(ThreadEntry<ToggleBulkModeThread>); }
+
+void ToggleBulkMode() {
+  ScanDevice* device = g_scanDevice;
+  if (!device) return;
+  if (device->Scanning) device->StopScan();
+  device->BulkActive = !device->BulkActive;
+  // The counter window takes no action on it; kept because other builds of
+  // the counter may listen.
+  if (g_counterWindow) PostMessageW(g_counterWindow, UM_COUNTER_SCAN, 2, 0);
+  ComparisonQueue.Clear();
+  BulkCount = 0;
+  const bool buzzer = ModelHasBuzzer(ModelCode);
+  if (device->BulkActive) {
+    g_DvcLib.DvcSetLED(BulkIndicatorColour(ModelCode), -1, 1, 1);
+    if (buzzer) PlayBuzzerPair(2500, 3500);
+  } else {
+    g_DvcLib.DvcSetLED(0, 0, 0, 0);
+    if (buzzer) PlayBuzzerPair(3500, 2500);
+  }
+}

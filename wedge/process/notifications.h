@@ -1,0 +1,46 @@
+// The wedge's own good-read signals (beep, vibration, LED flash) and the bulk
+// toggle: the thread that turns "SarnuBulkEvent" into a main-window message
+// and the toggle itself with its LED and buzzer signals.
+#pragma once
+
+#include <cstdint>
+
+// Auto-reset: each new LED flash cancels the wait of the one before.
+inline constexpr wchar_t kEventSarnuLEDName[] = L"EventSarnuLED";
+// Auto-reset: signalled by SarnuBulk or any other program to toggle bulk mode.
+inline constexpr wchar_t kSarnuBulkEventName[] = L"SarnuBulkEvent";
+
+// Flashes closer together than this are dropped.
+enum : uint32_t { kLedFlashSpacingMs = 200 };
+// How long a flash keeps the LED before the bulk indicator comes back.
+enum : uint32_t { kLedFlashHoldMs = 250 };
+
+// Tick count of the last LED flash; 0 at start.
+extern volatile uint32_t LastFlashTick;
+
+// Good-read signals of one accepted barcode. Returns 1 (0 without a reader
+// object).
+int NotifyReadThread();
+// One LED flash, and the bulk indicator restored afterwards in toggle mode
+// unless a newer flash or the end came first. Returns 0 after an ownerless
+// "NotifyLEDThread\r\nEvent\r\nERROR!" box, else 1.
+int NotifyLEDThread();
+// Posts UM_TOGGLE_BULK for every "SarnuBulkEvent" until EventSarnuEnd. Ends
+// at once (returning 1) unless BulkEnable is on and BulkActivationMode is 1;
+// 0 after a "ToggleBulkModeThread\r\nEvent\r\nERROR!" box.
+int ToggleBulkModeThread();
+
+// Each runs its thread detached; the data path must never wait for feedback.
+void StartNotifyReadThread();
+void StartToggleBulkModeThread();
+
+// The main window's answer to UM_TOGGLE_BULK, on the UI thread: stop a
+// running scan, flip BulkActive, forget the bulk run, then the steady LED
+// and a rising buzzer pair (on) or LED off and a falling pair (off).
+void ToggleBulkMode();
+
+// Device capabilities by terminal model that the signals depend on.
+bool ModelHasBuzzer(uint32_t modelCode);
+bool ModelHasVibrator(uint32_t modelCode);
+// The steady bulk-mode LED colour: 13 on the models with that LED, else 3.
+int32_t BulkIndicatorColour(uint32_t modelCode);
