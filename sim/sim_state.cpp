@@ -2,6 +2,8 @@
 // simterm have in common: defaults, log, faults, barcode queue.
 #include "sim_state.h"
 
+#include "barcode_filter.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -257,16 +259,6 @@ int SimIsKnownCall(const char* call) {
 }
 
 const char* SimLaserSuffix(uint32_t suffix_code) {
-  switch (suffix_code) {
-    case 0:
-      return "\r";
-    case 1:
-      return "\n";
-    case 2:
-      return "\r\n";
-    case 3:
-      return "\t";
-    default:
-      return "";
-  }
+  // The wedge and sarnuconf model the same characters: one table for all.
+  return LaserAppendedSuffix(suffix_code > 255 ? 255 : static_cast<unsigned char>(suffix_code));
 }
