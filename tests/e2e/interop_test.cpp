@@ -1,75 +1,16 @@
-// The wedge's signals and its event protocol on a simulated terminal: good-read
-// beeps and LED flashes, the bulk toggle with its buzzer pairs and LED colour,
-// and the DataReader requests answered by the reader's state events.
+// The wedge's own signals on a simulated terminal, through notify_probe:
+// good-read beeps, vibrations and LED flashes, the bulk toggle with its buzzer
+// pairs and LED colour by model, and the boxes of threads without their event.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sstream>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "e2e_support.h"
+#include "sim_log.h"
 
 namespace {
-
-struct LogLine {
-  long ms;
-  std::string text;  // the call and its arguments
-};
-
-long SimNow() {
-  std::string out;
-  if (RunProgram(L"simterm.exe", L"now", 30000, &out) != 0) return -1;
-  return std::atol(out.c_str());
-}
-
-std::vector<LogLine> SimLogSince(long since) {
-  std::string out;
-  RunProgram(L"simterm.exe", L"log --since " + std::to_wstring(since), 30000, &out);
-  std::vector<LogLine> lines;
-  std::istringstream in(out);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const size_t blank = line.find(' ');
-    if (blank == std::string::npos) continue;
-    lines.push_back({std::atol(line.c_str()), line.substr(blank + 1)});
-  }
-  return lines;
-}
-
-int Count(const std::vector<LogLine>& log, const std::string& text) {
-  int n = 0;
-  for (const LogLine& l : log) n += l.text == text;
-  return n;
-}
-
-// The calls that start with one of `prefixes`, in order, as one text.
-std::string Calls(const std::vector<LogLine>& log, std::vector<std::string> prefixes) {
-  std::string calls;
-  for (const LogLine& l : log) {
-    for (const std::string& p : prefixes) {
-      if (l.text.compare(0, p.size(), p) == 0) {
-        calls += l.text + "\n";
-        break;
-      }
-    }
-  }
-  return calls;
-}
-
-const LogLine* Find(const std::vector<LogLine>& log, const std::string& text, size_t from = 0) {
-  for (size_t i = from; i < log.size(); ++i) {
-    if (log[i].text == text) return &log[i];
-  }
-  return nullptr;
-}
-
-std::string BulkIni(int enable, int activationMode) {
-  return "[BulkScanning]\r\nBulkEnable=" + std::to_string(enable) +
-         "\r\nBulkActivationMode=" + std::to_string(activationMode) +
-         "\r\n[OtherSettings]\r\nShowSplash=0\r\n";
-}
 
 bool SetModel(int model) {
   return RunProgram(L"simterm.exe", L"set model " + std::to_wstring(model), 30000) == 0;
@@ -193,10 +134,6 @@ TEST(GoodReadSignals, NewerFlashCancelsTheOlderRestore) {
 
 HANDLE BulkEvent() { return CreateEventW(nullptr, FALSE, FALSE, L"SarnuBulkEvent"); }
 
-bool WaitForLog(const std::string& text, long since, DWORD timeoutMs) {
-  return PollUntil([&] { return Count(SimLogSince(since), text) > 0; }, timeoutMs);
-}
-
 TEST(BulkToggle, RisingPairOnFallingPairOffWithTheModelsColour) {
   struct Case {
     int model;
@@ -275,6 +212,48 @@ TEST(BulkToggle, EventIgnoredUnlessBulkEnabledInToggleMode) {
     EXPECT_EQ(1u, code) << "the thread should have ended at once, bulk mode untouched";
     CloseHandle(bulk);
     EXPECT_EQ("", Calls(SimLogSince(since), {"DvcSetLED", "DvcPlayBuzzer"}));
+  }
+}
+
+// ---- event failures -------------------------------------------------------
+
+// An object of another kind under an event's name makes CreateEventW fail:
+// the thread shows its box and the process goes on without that function.
+TEST(EventFailures, ProbeThreadsShowTheirBoxWhenTheirEventIsTaken) {
+  struct Case {
+    const wchar_t* taken;
+    const wchar_t* arguments;
+    const wchar_t* text;
+  } cases[] = {
+      {L"EventSarnuLED", L"read --hold 8000", L"NotifyLEDThread\r\nEvent\r\nERROR!"},
+      {L"SarnuBulkEvent", L"toggle --ms 8000", L"ToggleBulkModeThread\r\nEvent\r\nERROR!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(FromAnsi("") + c.taken);
+    ASSERT_TRUE(PrepareTerminal("laser", BulkIni(1, 1)));
+    HANDLE squatter = CreateMutexW(nullptr, FALSE, c.taken);
+    ASSERT_NE(nullptr, squatter);
+    const long since = SimNow();
+    Program probe;
+    ASSERT_TRUE(probe.Start(L"notify_probe.exe", c.arguments));
+    HWND box = nullptr;
+    PollUntil(
+        [&] {
+          box = FindProcessWindow(probe.Id(), L"#32770", L"ERROR", true);
+          return box != nullptr;
+        },
+        10000);
+    ASSERT_NE(nullptr, box) << "no box captioned \"ERROR\"";
+    EXPECT_EQ(c.text, MessageBoxText(box));
+    DismissMessageBox(box);
+    probe.End();
+    CloseHandle(squatter);
+    // The beep of the read still came; only the flash is gone.
+    if (wcscmp(c.taken, L"EventSarnuLED") == 0) {
+      const std::vector<LogLine> log = SimLogSince(since);
+      EXPECT_EQ(1, Count(log, kBeep));
+      EXPECT_EQ(0, Count(log, kFlash));
+    }
   }
 }
 

@@ -1,8 +1,9 @@
 // notify_probe: the wedge's good-read signals and bulk toggle alone, for the
 // end-to-end tests, on the simulated terminal that the test prepared.
 //   notify_probe read [--led N] [--vibrator N] [--bulk-active N] [--count N] [--gap MS]
-//     starts NotifyReadThread --count times, --gap ms apart, then waits until
-//     every flash is over. Exit 0.
+//                     [--hold MS]
+//     starts NotifyReadThread --count times, --gap ms apart, then waits --hold
+//     ms (default 1000, beyond the last flash and its restore). Exit 0.
 //   notify_probe toggle [--ms MS]
 //     runs ToggleBulkModeThread with a main window that toggles bulk mode on
 //     UM_TOGGLE_BULK; the window's title becomes "notify_probe ready" once the
@@ -31,6 +32,7 @@ struct Options {
   uint32_t count = 1;
   uint32_t gapMs = 150;
   uint32_t runMs = 20000;
+  uint32_t holdMs = 1000;
 };
 
 bool ParseNumber(const wchar_t* text, uint32_t* value) {
@@ -50,6 +52,7 @@ bool ParseOptions(int argc, wchar_t** argv, Options* o) {
                        : wcscmp(argv[i], L"--count") == 0       ? &o->count
                        : wcscmp(argv[i], L"--gap") == 0         ? &o->gapMs
                        : wcscmp(argv[i], L"--ms") == 0          ? &o->runMs
+                       : wcscmp(argv[i], L"--hold") == 0        ? &o->holdMs
                                                                 : nullptr;
     if (!target || !ParseNumber(argv[++i], target)) return false;
   }
@@ -87,8 +90,7 @@ int RunReads(const Options& o) {
     if (i) Sleep(o.gapMs);
     StartNotifyReadThread();
   }
-  // The last flash's hold, its restore and some slack for a slow start.
-  Sleep(kLedFlashHoldMs + 750);
+  Sleep(o.holdMs);
   return 0;
 }
 
