@@ -31,11 +31,46 @@ class ScanDevice {
   int Close();
   // on 1: (re)load the settings and open the reader; on 0: stop scanning,
   // clear the trigger keys and close. Returns the result of Open or Close.
+  // Activation also reads the reader's values, hands its keys and
+  // notifications to the wedge and sets its scan or decode mode; it ends at
+  // the first failing reader call (after that call's box), returning 0.
   int Activate(int on = 1);
   int Deactivate() { return Activate(0); }
   // Ends a running scan.
   void StopScan();
 
+  // Laser: close, set focus 0 and swing angle 3 - AimerWidth (or the fetched
+  // values when switching off; models with focus control only), flag, reopen.
+  // Imager: only the flag. Returns 0 after a failure and its box, else 1
+  // (also when already in that mode). After a focus or swing-angle failure
+  // the reader stays closed and AimerActive keeps its value.
+  int SwitchAimerMode(int on);
+  // Deletes the user-defined assignments of one hardware key on planes 1, 3
+  // and 4, leaving the user-key state as it was.
+  void ReleaseUserKey(int hardwareKey);
+  // Clears the table; with enable non-zero marks the virtual keys of the
+  // ScanningKeys bits in the model's layout.
+  void BuildTriggerKeyTable(int enable);
+  // The caller keeps virtualKey below kTriggerKeyTableSize.
+  int IsTriggerKey(int virtualKey) const { return TriggerKeyTable[virtualKey]; }
+  // Read the reader's own values / switch its keys and notifications off and
+  // set the wedge's scan or decode mode. Both stop at the first failing call
+  // with its box ("Sarnu ERROR!") and return 0; 1 when everything passed.
+  // Values read before a failure stay. Apply ends with the trigger-key table.
+  int FetchReaderSettings();
+  int ApplyWedgeSettings();
+  // A client's camera-mode request: reader reconfigured for framed output
+  // in the settings record only (not saved), then the three events say so.
+  // Returns 0 after a failure (no event is signalled then), else 1.
+  int EnterCamMode();
+
+ private:
+  // The activation steps; 0 when there is no reader or a step failed (its
+  // box shown), 1 when all ran. *result gets what Activate returns.
+  int ActivateSteps(int* result);
+  void LoadReaderConfiguration();
+
+ public:
   uint32_t ScanningKeys;
   uint8_t LzrLed;
   uint32_t PixLed;
@@ -75,3 +110,9 @@ extern Lock KeepDecodingLock;
 inline constexpr wchar_t kStartedEventName[] = L"DataReader_Event_Started";
 inline constexpr wchar_t kStoppedEventName[] = L"DataReader_Event_Stopped";
 inline constexpr wchar_t kCamModeActiveEventName[] = L"DataReader_Event_CamModeActive";
+
+// What the terminal model has, by ModelCode (buzzer, vibrator and the bulk
+// LED colour are with the signals, in notifications.h).
+bool ModelHasFocusControl(uint32_t model);    // laser focus and swing angle
+bool ModelUsesKeyLayoutB(uint32_t model);     // else layout A
+uint32_t ImagerScanningKeys(uint32_t model);  // 0x003 or 0x103, plus 0x080 on some
