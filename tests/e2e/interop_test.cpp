@@ -188,6 +188,33 @@ TEST(BulkToggle, RisingPairOnFallingPairOffWithTheModelsColour) {
   }
 }
 
+// With AimerMode on, bulk mode on brings the laser's aimer back after the
+// rising pair; bulk mode off leaves the aimer as it is.
+TEST(BulkToggle, BulkOnSwitchesTheAimerOnWhenAimerModeAsks) {
+  ASSERT_TRUE(PrepareTerminal("laser", BulkIni(1, 1) + "AimerMode=1\r\nAimerWidth=1\r\n"));
+  Program probe;
+  ASSERT_TRUE(probe.Start(L"notify_probe.exe", L"toggle --ms 30000"));
+  HWND window =
+      WaitForProcessWindow(probe.Id(), L"NotifyProbe", L"notify_probe ready", false, 20000);
+  ASSERT_NE(nullptr, window);
+  HANDLE bulk = BulkEvent();
+  const long since = SimNow();
+  SetEvent(bulk);
+  ASSERT_TRUE(WaitForLog("LZROpen 0 0", since, 10000));
+  const long off = SimNow();
+  SetEvent(bulk);
+  ASSERT_TRUE(WaitForLog("DvcPlayBuzzer 4 2500 300", off, 10000));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  DWORD code = 99;
+  ASSERT_TRUE(probe.WaitForExit(10000, &code));
+  CloseHandle(bulk);
+  EXPECT_EQ(
+      "DvcPlayBuzzer 4 2500 300\nDvcPlayBuzzer 4 3500 300\nLZRSetFocus 0\nLZRSetSwingAngle "
+      "2\nLZROpen 0 0\n"
+      "DvcPlayBuzzer 4 3500 300\nDvcPlayBuzzer 4 2500 300\n",
+      Calls(SimLogSince(since), {"DvcPlayBuzzer 4 3500", "DvcPlayBuzzer 4 2500", "LZR"}));
+}
+
 TEST(BulkToggle, EventIgnoredUnlessBulkEnabledInToggleMode) {
   struct Case {
     int enable;

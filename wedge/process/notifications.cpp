@@ -34,9 +34,9 @@ void ShowEventError(const wchar_t* text) {
   MessageBoxW(nullptr, text, L"ERROR", MB_ICONEXCLAMATION);
 }
 
-// Claims the flash for `now` unless one was given less than the spacing ago.
-// Two barcodes accepted at the same moment must not both flash, so the claim
-// is one compare-and-swap rather than a read and a later write.
+// Claims the flash for `now` unless the last one was no more than the spacing
+// ago. Two barcodes accepted at the same moment must not both flash, so the
+// claim is one compare-and-swap rather than a read and a later write.
 bool ClaimLedFlash(uint32_t now) {
   const LONG last =
       InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&LastFlashTick), 0, 0);
@@ -172,6 +172,7 @@ void ToggleBulkMode() {
   if (device->BulkActive) {
     g_DvcLib.DvcSetLED(BulkIndicatorColour(ModelCode), -1, 1, 1);
     if (buzzer) PlayBuzzerPair(2500, 3500);
+    if (g_settings && g_settings->AimerMode) device->SwitchAimerMode(1);
   } else {
     g_DvcLib.DvcSetLED(0, 0, 0, 0);
     if (buzzer) PlayBuzzerPair(3500, 2500);

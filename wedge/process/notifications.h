@@ -35,8 +35,9 @@ void StartNotifyReadThread();
 void StartToggleBulkModeThread();
 
 // The main window's answer to UM_TOGGLE_BULK, on the UI thread: stop a
-// running scan, flip BulkActive, forget the bulk run, then the steady LED
-// and a rising buzzer pair (on) or LED off and a falling pair (off).
+// running scan, flip BulkActive, forget the bulk run, then the steady LED, a
+// rising buzzer pair and the aimer back on when AimerMode asks (on), or the
+// LED off and a falling pair (off).
 void ToggleBulkMode();
 
 // Device capabilities by terminal model that the signals depend on.
