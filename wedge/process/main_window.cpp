@@ -5,6 +5,7 @@
 
 #include <shellapi.h>
 
+#include "notifications.h"
 #include "process_globals.h"
 #include "resource.h"
 #include "scan_device.h"
@@ -93,12 +94,29 @@ bool OnCommand(HWND window, WORD command) {
   }
 }
 
+// The first activation after start-up; bulk toggling is watched from then on.
 void OnActivateReader() {
+  if (g_scanDevice) g_scanDevice->Activate();
+  StartToggleBulkModeThread();
+}
+
+// The client requests of the DataReader protocol. A start while open and a
+// stop while closed change nothing, so they signal nothing either.
+void OnReaderStart() {
   if (g_scanDevice) g_scanDevice->Activate();
 }
 
 void OnReaderStop() {
   if (g_scanDevice) g_scanDevice->Deactivate();
+}
+
+void OnReaderCamMode() {
+  if (g_scanDevice) g_scanDevice->EnterCamMode();
+}
+
+// A laser read ended its aimer pause: back to aiming.
+void OnAimerOn() {
+  if (g_scanDevice) g_scanDevice->SwitchAimerMode(1);
 }
 
 }  // namespace
@@ -112,12 +130,20 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
       if (OnCommand(window, LOWORD(wParam))) return 0;
       break;
+    case UM_AIMER_ON:
+      OnAimerOn();
+      return 0;
     case UM_ACTIVATE_READER:
-    case UM_READER_START:
       OnActivateReader();
+      return 0;
+    case UM_READER_START:
+      OnReaderStart();
       return 0;
     case UM_READER_STOP:
       OnReaderStop();
+      return 0;
+    case UM_READER_CAMMODE:
+      OnReaderCamMode();
       return 0;
     case UM_TRAY_NOTIFY:
       if (lParam == WM_LBUTTONDOWN) ShowTrayMenu();
