@@ -145,6 +145,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case UM_READER_CAMMODE:
       OnReaderCamMode();
       return 0;
+    case UM_TOGGLE_BULK:
+      ToggleBulkMode();
+      return 0;
     case UM_TRAY_NOTIFY:
       if (lParam == WM_LBUTTONDOWN) ShowTrayMenu();
       return 0;
