@@ -1,6 +1,6 @@
-// The reader object against the simulated terminal on its paths without a
-// failure: trigger-key tables of both layouts, user-key release, activation
-// order, aimer mode and the imager's values. Failures show boxes: see e2e.
+// The reader object against the simulated terminal: trigger-key tables of
+// both layouts, user-key release, activation order, aimer mode, the imager's
+// values, and what a failing call leaves behind (its box answered here).
 #include "scan_device.h"
 
 #include <gtest/gtest.h>
@@ -267,6 +267,95 @@ TEST_F(ReaderControlTest, ImagerActivationReadsItsFileAndSetsTheDecodeMode) {
     EXPECT_EQ(MarkedKeys(*device_), (std::set<int>{131, 135, 137, 138, 139, 132, 142}));
   }
   RemoveFolder(L"\\SimSystem");
+}
+
+// Answers the one "Sarnu ERROR!" box that the calling thread is about to
+// show, from a thread of its own, and keeps the box's text.
+class BoxAnswerer {
+ public:
+  BoxAnswerer() { thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr); }
+  ~BoxAnswerer() {
+    WaitForSingleObject(thread_, 20000);
+    CloseHandle(thread_);
+  }
+  // Waits for the box to be answered; its text, or "" when none came.
+  std::wstring Text() {
+    WaitForSingleObject(thread_, 20000);
+    return text_;
+  }
+
+ private:
+  static DWORD WINAPI Run(LPVOID self) {
+    auto* me = static_cast<BoxAnswerer*>(self);
+    for (int i = 0; i < 1000; ++i) {
+      HWND box = FindWindowW(L"#32770", L"Sarnu ERROR!");
+      if (box) {
+        // The text is the first "Static" child that has one (the icon has none).
+        for (HWND child = FindWindowExW(box, nullptr, L"Static", nullptr); child;
+             child = FindWindowExW(box, child, L"Static", nullptr)) {
+          wchar_t text[256] = {};
+          if (GetWindowTextW(child, text, 256) > 0) {
+            me->text_ = text;
+            break;
+          }
+        }
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return 0;
+      }
+      Sleep(10);
+    }
+    return 0;
+  }
+  HANDLE thread_ = nullptr;
+  std::wstring text_;
+};
+
+// Without an X display Wine shows no box at all, and there is nothing to answer.
+bool BoxesCanShow() { return GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) > 0; }
+
+TEST_F(ReaderControlTest, ApplyFailureLeavesTheTriggerKeysToTheReader) {
+  if (!BoxesCanShow()) GTEST_SKIP() << "no display for the error box";
+  Simterm(L"init --model 10 --reader laser");
+  Simterm(L"set scanning-keys 1");
+  Simterm(L"fail LZRSetScanningType -5");
+  Build(kScannerLaser, 10);
+  BoxAnswerer answerer;
+  EXPECT_EQ(device_->Activate(), 0);
+  EXPECT_EQ(answerer.Text(), L"Error setting\r\nLZR Scanning Type!");
+  EXPECT_TRUE(MarkedKeys(*device_).empty());
+  EXPECT_EQ(device_->IsOpen, 0u);
+  // Values fetched before the failure stay.
+  EXPECT_EQ(device_->ScanningKeys, 1u);
+  Simterm(L"fail --clear");
+}
+
+TEST_F(ReaderControlTest, FocusFailureLeavesTheReaderClosedAndTheFlagAsItWas) {
+  if (!BoxesCanShow()) GTEST_SKIP() << "no display for the error box";
+  Simterm(L"init --model 10 --reader laser");
+  Build(kScannerLaser, 10);
+  ASSERT_EQ(device_->Activate(), 1);
+  Simterm(L"fail LZRSetSwingAngle -5");
+  {
+    BoxAnswerer answerer;
+    EXPECT_EQ(device_->SwitchAimerMode(1), 0);
+    EXPECT_EQ(answerer.Text(), L"Error setting\r\nSwing Angle!");
+  }
+  EXPECT_EQ(device_->AimerActive, 0u);
+  EXPECT_EQ(device_->IsOpen, 0u);
+  Simterm(L"fail --clear");
+}
+
+TEST_F(ReaderControlTest, ImagerWithoutItsSettingsFileKeepsUsableDefaults) {
+  if (!BoxesCanShow()) GTEST_SKIP() << "no display for the error box";
+  Simterm(L"init --model 12 --reader imager");
+  Build(kScannerImager, 12);
+  device_->SuffixChar = 9;
+  BoxAnswerer answerer;
+  EXPECT_EQ(device_->FetchReaderSettings(), 0);
+  EXPECT_EQ(answerer.Text(), L"Error fetching\r\nSuffix Char!");
+  EXPECT_EQ(device_->SuffixChar, 9);
+  EXPECT_EQ(device_->BufferType, 4);
+  EXPECT_EQ(device_->ScanTimeout, 3000u);
 }
 
 }  // namespace
