@@ -3,7 +3,8 @@
 #pragma once
 
 enum : unsigned {
-  UM_COUNTER_SCAN = 0x402,     // to the counter window; wParam 2
+  UM_COUNTER_SET = 0x401,      // to the counter window; wParam the count
+  UM_COUNTER_SCAN = 0x402,     // to the counter window; wParam 0 started, 1 ended, 2 nothing
   UM_CREATE_COUNTER = 0x403,   // sent (not posted) by the data path
   UM_AIMER_ON = 0x404,         // LzrReadThread: aimer on again
   UM_ACTIVATE_READER = 0x405,  // posted by WM_CREATE

@@ -1,0 +1,61 @@
+// The bulk run's bookkeeping under its one lock. The lock is held for a
+// queue scan and a copy at most, so the laser's read thread never waits long.
+#include "bulk_run.h"
+
+#include "block_queue.h"
+#include "lock.h"
+
+std::atomic<uint32_t> BulkCount{0};
+int32_t BulkFirstType = 0;
+uint32_t BulkFirstLength = 0;
+
+namespace {
+
+// Built on first use: the run may be touched before any other static
+// constructor of the process has run.
+Lock& RunLock() {
+  static Lock lock;
+  return lock;
+}
+
+}  // namespace
+
+BulkAdmission BulkAdmit(const char* text, uint32_t length, int32_t type, bool sameType,
+                        bool sameLength, uint32_t* count) {
+  LockHolder hold(RunLock());
+  BulkAdmission result = kBulkAccepted;
+  if (ComparisonQueue.Contains(text, size_t(length) + 1)) {
+    result = kBulkDuplicate;
+  } else {
+    if (BulkCount.load() == 0) {
+      BulkFirstType = type;
+      BulkFirstLength = length;
+    }
+    if (sameType && type != BulkFirstType) {
+      result = kBulkOtherType;
+    } else if (sameLength && length != BulkFirstLength) {
+      result = kBulkOtherLength;
+    } else {
+      // A text that cannot be stored is still typed and counted; it only
+      // escapes the duplicate check.
+      ComparisonQueue.Push(text, size_t(length) + 1);
+      BulkCount.fetch_add(1);
+    }
+  }
+  if (count) *count = BulkCount.load();
+  return result;
+}
+
+void ClearBulkRun() {
+  LockHolder hold(RunLock());
+  ComparisonQueue.Clear();
+  BulkCount.store(0);
+}
+
+bool ClearBulkRunUpTo(uint32_t upTo) {
+  LockHolder hold(RunLock());
+  if (BulkCount.load() > upTo) return false;
+  ComparisonQueue.Clear();
+  BulkCount.store(0);
+  return true;
+}

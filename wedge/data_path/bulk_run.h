@@ -1,0 +1,40 @@
+// The bookkeeping of one bulk run: the barcodes accepted so far, their count
+// and the type and length of the first. The reader thread adds to it while
+// the UI thread and the forget timer clear it, so every change goes through
+// here under one short lock; nothing slow ever runs while it is held.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+// Barcodes accepted in the current run; 0 when no run is open. Changed only
+// under the run's lock (by BulkAdmit and the clears below); any thread may
+// read it at any time.
+extern std::atomic<uint32_t> BulkCount;
+// Type code and length of the run's first barcode; meaningful while
+// BulkCount is not 0.
+extern int32_t BulkFirstType;
+extern uint32_t BulkFirstLength;
+
+enum BulkAdmission : int {
+  kBulkAccepted = 0,  // counted and remembered
+  kBulkDuplicate,     // read already in this run
+  kBulkOtherType,     // BulkSameType and another type than the first
+  kBulkOtherLength,   // BulkSameLength and another length than the first
+};
+
+// The run's rules for one barcode, all under the lock so that a clear can
+// never fall between the duplicate check and the count: a text already in
+// the ComparisonQueue is refused, the first barcode of a run fixes type and
+// length, and an accepted text is pushed there with its terminator (text must
+// hold length + 1 bytes, the last one 0) and counted. *count (optional)
+// receives BulkCount as this call left it.
+BulkAdmission BulkAdmit(const char* text, uint32_t length, int32_t type, bool sameType,
+                        bool sameLength, uint32_t* count = nullptr);
+
+// Forgets the run: the ComparisonQueue emptied and BulkCount 0, together.
+void ClearBulkRun();
+// Forgets the run only when it holds no more than `upTo` barcodes, deciding
+// and clearing in one step. Returns true when it cleared.
+bool ClearBulkRunUpTo(uint32_t upTo);

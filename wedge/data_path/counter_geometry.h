@@ -1,0 +1,2 @@
+// (being written)
+#pragma once
