@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include "block_queue.h"
+#include "bulk_run.h"
+#include "counter_window.h"
 #include "device_libraries.h"
 #include "process_globals.h"
 #include "scan_device.h"
@@ -161,13 +163,15 @@ void StartToggleBulkModeThread() { StartDetached(ThreadEntry<ToggleBulkModeThrea
 void ToggleBulkMode() {
   ScanDevice* device = g_scanDevice;
   if (!device) return;
-  if (device->Scanning) device->StopScan();
+  if (device->Scanning) {
+    device->StopScan();
+    UpdateCounterWindow(0);
+  }
   device->BulkActive = !device->BulkActive;
   // The counter window takes no action on it; kept because other builds of
   // the counter may listen.
   if (g_counterWindow) PostMessageW(g_counterWindow, UM_COUNTER_SCAN, 2, 0);
-  ComparisonQueue.Clear();
-  BulkCount = 0;
+  ClearBulkRun();
   const bool buzzer = ModelHasBuzzer(ModelCode);
   if (device->BulkActive) {
     g_DvcLib.DvcSetLED(BulkIndicatorColour(ModelCode), -1, 1, 1);

@@ -10,5 +10,3 @@ NOTIFYICONDATAW g_trayIcon = {};
 HWND g_aboutBox = nullptr;
 HWND g_splash = nullptr;
 HWND g_counterWindow = nullptr;
-
-uint32_t BulkCount = 0;

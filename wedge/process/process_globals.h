@@ -16,5 +16,3 @@ extern HWND g_aboutBox;             // 0 when not shown
 extern HWND g_splash;               // 0 when not shown
 extern HWND g_counterWindow;        // 0 when none
 
-// Barcodes accepted in the current bulk run.
-extern uint32_t BulkCount;

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "block_queue.h"
+#include "bulk_run.h"
 #include "device_libraries.h"
 #include "interop_events.h"
 #include "key_output.h"
@@ -135,8 +136,7 @@ bool WaitForThreads() {
 }
 
 void ReleaseQueues() {
-  ComparisonQueue.Clear();
-  BulkCount = 0;
+  ClearBulkRun();
   ComparisonQueue.Destroy();
   BlockQueue* const rest[] = {&OutputQueue, &ImagerDataQueue, &ImagerTypeQueue};
   for (BlockQueue* queue : rest) {
