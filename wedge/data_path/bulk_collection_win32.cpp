@@ -1,1 +1,164 @@
-// (being written)
+// Bulk collection on Win32: AcceptBarcode on the reading threads and the
+// thread that forgets a finished run. The run's bookkeeping itself is in
+// bulk_run.cpp; nothing here holds its lock while it waits or sends.
+#include <windows.h>
+
+#include "barcode_filter.h"
+#include "block_queue.h"
+#include "bulk_collection.h"
+#include "bulk_run.h"
+#include "counter_window.h"
+#include "notifications.h"
+#include "process_globals.h"
+#include "scan_device.h"
+#include "settings.h"
+#include "thread_priority.h"
+#include "wedge_events.h"
+#include "wedge_messages.h"
+
+namespace {
+
+const WCHAR* W(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
+
+// The output thread's wake-up, opened once: the entry procedure holds the
+// event for the life of the process.
+HANDLE DataAvailableEvent() {
+  static const HANDLE event = CreateEventW(nullptr, FALSE, FALSE, W(kEventSarnuDataAvailable));
+  return event;
+}
+
+bool AtBulkLimit(const Settings& settings, uint32_t count) {
+  return settings.BulkLimitEnable && count >= settings.BulkLimit;
+}
+
+// The counter follows the run: created when the run reaches its threshold
+// (on the main window's thread, which owns it), then shown the new count.
+void ShowCountInCounter(const Settings& settings, uint32_t count) {
+  if (settings.CounterEnabled && count == settings.CounterEnabledAfterScans && !g_counterWindow &&
+      MainWindow) {
+    SendMessageW(MainWindow, UM_CREATE_COUNTER, 0, 0);
+  }
+  HWND counter = g_counterWindow;
+  if (!counter) return;
+  // Asynchronous: the reader thread must not wait for the UI thread here.
+  SetWindowPos(counter, HWND_TOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+  PostMessageW(counter, UM_COUNTER_SET, count, 0);
+}
+
+void EndRunAtLimit(ScanDevice& device, const Settings& settings) {
+  if (device.Scanning) {
+    device.StopScan();
+    UpdateCounterWindow(0);
+  }
+  if (settings.BulkTriggerMode == 1 && settings.AimerMode) device.SwitchAimerMode(1);
+  StartClearComparisonQueueThread();
+}
+
+// The bulk rules; false when the barcode is refused.
+bool AcceptIntoRun(ScanDevice& device, const Settings& settings, const char* text, uint32_t length,
+                   int32_t type) {
+  uint32_t count = 0;
+  if (BulkAdmit(text, length, type, settings.BulkSameType != 0, settings.BulkSameLength != 0,
+                &count) != kBulkAccepted) {
+    return false;
+  }
+  StartNotifyReadThread();
+  ShowCountInCounter(settings, count);
+  if (AtBulkLimit(settings, count)) EndRunAtLimit(device, settings);
+  return true;
+}
+
+}  // namespace
+
+int AcceptBarcode(char* text, uint32_t length, int32_t type) {
+  ScanDevice* device = g_scanDevice;
+  Settings* settings = g_settings;
+  if (!device || !settings) return 1;
+  ReplaceFnc1(*settings, device->SuffixChar, text, length, type);
+  if (device->BulkActive) {
+    if (!AcceptIntoRun(*device, *settings, text, length, type)) return 1;
+  } else {
+    StartNotifyReadThread();
+  }
+  // A text that cannot be stored is lost; there is nobody to tell.
+  OutputQueue.Push(text, size_t(length) + 1);
+  if (HANDLE event = DataAvailableEvent()) SetEvent(event);
+  return 1;
+}
+
+namespace {
+
+enum class RunEnd { kEnded, kContinued, kTimedOut };
+
+// Waits for the end of the process, a new trigger press or the time-out.
+// A press while the run is at its limit does not continue it (presses are
+// ignored then), so the wait starts over.
+RunEnd WaitForRunEnd(HANDLE end, HANDLE trigger, const Settings& settings) {
+  const HANDLE events[2] = {end, trigger};
+  const DWORD timeoutMs = DWORD(settings.BulkScannedListClearAfter) * 1000;
+  for (;;) {
+    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, timeoutMs);
+    if (woke == WAIT_OBJECT_0) return RunEnd::kEnded;
+    if (woke == WAIT_OBJECT_0 + 1) {
+      if (AtBulkLimit(settings, BulkCount.load())) continue;
+      return RunEnd::kContinued;
+    }
+    if (woke == WAIT_TIMEOUT) return RunEnd::kTimedOut;
+    // A failed wait would fail again at once; keep the list rather than spin.
+    if (woke == WAIT_FAILED) return RunEnd::kEnded;
+  }
+}
+
+void ForgetRunAfterTimeout(const Settings& settings) {
+  // A press that came before this thread started listening has begun a new
+  // scan of the same run: clearing now would let its duplicates through.
+  const ScanDevice* device = g_scanDevice;
+  if (device && device->Scanning) return;
+  // In close mode 0 an open counter's countdown clears the list when it
+  // closes. Without an open counter nothing else would ever clear it, and
+  // the next run would silently refuse these barcodes.
+  if (settings.CounterEnabled && settings.CounterCloseMode == 0 && g_counterWindow) return;
+  ClearBulkRun();
+}
+
+}  // namespace
+
+int ClearComparisonQueueThread() {
+  SetThreadPriorityCe(2);
+  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, W(kEventSarnuEnd));
+  HANDLE trigger = CreateEventW(nullptr, FALSE, FALSE, W(kEventSarnuTrigger));
+  if (!end || !trigger) {
+    MessageBoxW(nullptr, L"ClearComparisonQueueThread\r\nEvent\r\nERROR!", L"ERROR",
+                MB_ICONEXCLAMATION);
+    if (end) CloseHandle(end);
+    if (trigger) CloseHandle(trigger);
+    return 0;
+  }
+  // Only presses from now on continue the run.
+  ResetEvent(trigger);
+  if (HWND counter = g_counterWindow) PostMessageW(counter, UM_COUNTER_SCAN, 1, 0);
+  const Settings* settings = g_settings;
+  if (settings && !ClearBulkRunUpTo(settings->BulkScannedListClearImmediatelyUpto)) {
+    switch (WaitForRunEnd(end, trigger, *settings)) {
+      case RunEnd::kEnded:
+        break;
+      case RunEnd::kContinued:
+        if (HWND counter = g_counterWindow) PostMessageW(counter, UM_COUNTER_SCAN, 0, 0);
+        break;
+      case RunEnd::kTimedOut:
+        ForgetRunAfterTimeout(*settings);
+        break;
+    }
+  }
+  CloseHandle(end);
+  CloseHandle(trigger);
+  return 1;
+}
+
+void StartClearComparisonQueueThread() {
+  HANDLE thread = CreateThread(
+      nullptr, 0, [](LPVOID) -> DWORD { return DWORD(ClearComparisonQueueThread()); }, nullptr, 0,
+      nullptr);
+  if (thread) CloseHandle(thread);
+}

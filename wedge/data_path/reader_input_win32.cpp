@@ -1,17 +1,284 @@
-// The laser's read thread on Win32. For now it keeps its events and its life
-// in step with the wedge; taking the barcodes comes with trigger handling.
+// Reader input on Win32: the trigger rules, starting and stopping scans, the
+// laser's read thread and the imager's decode thread with its hand-over to
+// the main window's thread.
 #include <windows.h>
 
-#include "device_api.h"
+#include <cstring>
+
+#include "barcode_filter.h"
+#include "block_queue.h"
+#include "bulk_collection.h"
+#include "bulk_run.h"
+#include "counter_window.h"
+#include "device_libraries.h"
+#include "process_globals.h"
 #include "reader_input.h"
+#include "scan_device.h"
 #include "settings.h"
 #include "thread_priority.h"
 #include "wedge_events.h"
+#include "wedge_messages.h"
+
+namespace {
+
+const WCHAR* W(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
+
+bool AtBulkLimit(const Settings& settings) {
+  return settings.BulkLimitEnable && BulkCount.load() >= settings.BulkLimit;
+}
+
+void StopRunningScan(ScanDevice& device) {
+  if (!device.Scanning) return;
+  device.StopScan();
+  UpdateCounterWindow(0);
+}
+
+// Tells a waiting ClearComparisonQueueThread that the run goes on. The entry
+// procedure holds the event for the life of the process.
+void SignalTriggerPressed() {
+  static const HANDLE event = CreateEventW(nullptr, FALSE, FALSE, W(kEventSarnuTrigger));
+  if (event) SetEvent(event);
+}
+
+uint32_t ReadKeepDecoding() { return *static_cast<volatile uint32_t*>(&KeepDecoding); }
+
+void SetKeepDecoding(uint32_t value) {
+  KeepDecodingLock.Enter();
+  KeepDecoding = value;
+  KeepDecodingLock.Leave();
+}
+
+// The imager library asks this while it waits for a barcode.
+int32_t WINAPI KeepDecodingNow() { return int32_t(ReadKeepDecoding()); }
+
+// One imager decode: the text in the ANSI code page and the symbology
+// identifier as one character, both zero-terminated. On the stack, so that a
+// decode thread that outlives its scan never shares buffers with the next.
+struct ImagerRead {
+  WCHAR text[kPixTextBufferUnits];
+  WCHAR identifier[kPixSymbologyBufferUnits];
+  uint32_t extra1;
+  uint32_t extra2;
+  int32_t length;
+  char narrowText[kPixTextBufferUnits];
+  char narrowIdentifier[2];
+};
+
+// The library's count is trusted no further than its buffer; a code page with
+// two-byte characters may need more bytes than units, so the text ends where
+// the conversion did.
+void ConvertImagerRead(ImagerRead& read) {
+  int units = read.length;
+  if (units < 0) units = 0;
+  if (units > kPixTextBufferUnits - 1) units = kPixTextBufferUnits - 1;
+  int bytes = units == 0 ? 0
+                         : WideCharToMultiByte(CP_ACP, 0, read.text, units, read.narrowText,
+                                               kPixTextBufferUnits - 1, nullptr, nullptr);
+  if (bytes < 0) bytes = 0;
+  read.narrowText[bytes] = 0;
+  read.narrowIdentifier[0] = 0;
+  read.narrowIdentifier[1] = 0;
+  if (read.identifier[0]) {
+    WideCharToMultiByte(CP_ACP, 0, read.identifier, 1, read.narrowIdentifier, 1, nullptr, nullptr);
+  }
+}
+
+DWORD WINAPI ImagerReadThread(LPVOID parameter) {
+  ScanDevice& device = *static_cast<ScanDevice*>(parameter);
+  SetThreadPriorityCe(2);
+  const int32_t timeout = device.BulkActive ? kPixNoTimeout : int32_t(device.ScanTimeout);
+  ImagerRead read;
+  do {
+    read.length = 0;
+    read.text[0] = 0;
+    read.identifier[0] = 0;
+    const int32_t result = g_PixLib.PixDecode(timeout, read.text, read.identifier, &read.extra1,
+                                              &read.extra2, &read.length, KeepDecodingNow);
+    // One barcode per trigger press outside bulk mode.
+    if (!device.BulkActive) SetKeepDecoding(0);
+    if (result != 0) break;
+    ConvertImagerRead(read);
+    ImagerDataQueue.Push(read.narrowText, std::strlen(read.narrowText) + 1);
+    ImagerTypeQueue.Push(read.narrowIdentifier, 2);
+    PostMessageW(device.Window, UM_IMAGER_DATA, 0, 0);
+    Sleep(0);
+  } while (ReadKeepDecoding() && device.BulkActive);
+  return 1;
+}
+
+}  // namespace
+
+int ScanDevice::StartScan(uint32_t timeoutMs) {
+  if (Scanning) return 0;
+  switch (ScannerType) {
+    case kScannerLaser:
+      Scanning = g_LZReadLib.LZRStartScanning(timeoutMs) == 0;
+      break;
+    case kScannerImager: {
+      if (AimerActive) {
+        g_PixLib.PixAimer(1, 0);
+        break;
+      }
+      Scanning = 1;
+      SetKeepDecoding(1);
+      HANDLE thread = CreateThread(nullptr, 0, ImagerReadThread, this, 0, nullptr);
+      if (thread) {
+        CloseHandle(thread);
+      } else {
+        // No decode thread, no scan: a release must not cancel a phantom.
+        SetKeepDecoding(0);
+        Scanning = 0;
+      }
+      break;
+    }
+    default:
+      Scanning = 0;
+      break;
+  }
+  return int(Scanning);
+}
+
+int ScanDevice::StopScan() {
+  if (!Scanning) return 0;
+  switch (ScannerType) {
+    case kScannerLaser:
+      // A failing stop leaves the scan marked as running, as the reader says.
+      if (g_LZReadLib.LZRStopScanning() == 0) Scanning = 0;
+      break;
+    case kScannerImager:
+      if (AimerActive) {
+        g_PixLib.PixAimer(0, 0);
+        break;
+      }
+      SetKeepDecoding(0);
+      if (g_PixLib.PixCancelDecode() == 0) Scanning = 0;
+      break;
+    default:
+      return 0;
+  }
+  return Scanning ? 0 : 1;
+}
+
+int ScanTrigger() {
+  ScanDevice* device = g_scanDevice;
+  const Settings* settings = g_settings;
+  if (!device || !settings || device->Scanning) return 0;
+  if (!device->BulkActive) {
+    device->StartScan(device->AimerActive ? 0 : device->ScanTimeout);
+    return 1;
+  }
+  if (AtBulkLimit(*settings)) return 0;
+  device->StartScan(0);
+  UpdateCounterWindow(1);
+  return 1;
+}
+
+void OnTriggerPressed() {
+  ScanDevice* device = g_scanDevice;
+  const Settings* settings = g_settings;
+  if (!device || !settings) return;
+  if (device->BulkActive) {
+    // At the limit the run waits to be cleared; presses do nothing until then.
+    if (AtBulkLimit(*settings)) return;
+    if (settings->BulkTriggerMode == 0 || (settings->BulkTriggerMode == 1 && !device->Scanning)) {
+      SignalTriggerPressed();
+      ScanTrigger();
+    } else if (settings->BulkTriggerMode == 1) {
+      // The second press of the toggle ends the run.
+      device->StopScan();
+      UpdateCounterWindow(0);
+      if (!device->AimerActive) StartClearComparisonQueueThread();
+    }
+    return;
+  }
+  if (settings->AimerMode) {
+    StopRunningScan(*device);
+    device->SwitchAimerMode(1);
+  }
+  ScanTrigger();
+}
+
+namespace {
+
+// Aimer mode: the press aimed, the release scans; a release after that scan
+// brings the aimer back.
+void ReleaseInAimerMode(ScanDevice& device) {
+  StopRunningScan(device);
+  if (device.AimerActive) {
+    device.SwitchAimerMode(0);
+    ScanTrigger();
+  } else {
+    device.SwitchAimerMode(1);
+  }
+}
+
+}  // namespace
+
+void OnTriggerReleased() {
+  ScanDevice* device = g_scanDevice;
+  const Settings* settings = g_settings;
+  if (!device || !settings) return;
+  if (device->BulkActive) {
+    if (AtBulkLimit(*settings)) return;
+    if (settings->BulkTriggerMode == 0) {
+      StartClearComparisonQueueThread();
+      StopRunningScan(*device);
+      return;
+    }
+    if (settings->AimerMode) ReleaseInAimerMode(*device);
+    return;
+  }
+  if (!settings->AimerMode) {
+    StopRunningScan(*device);
+    return;
+  }
+  ReleaseInAimerMode(*device);
+}
+
+int ReadLaserBarcodes() {
+  uint32_t status = 0;
+  uint8_t pending = 0;
+  if (g_LZReadLib.LZRGetStatus(&status, &pending) != 0) return 0;
+  char text[kLzrTextBufferSize];
+  while (pending) {
+    std::memset(text, 0, sizeof text);
+    int32_t type = 0;
+    uint8_t length = 0;
+    // A read that fails would fail again while the library still says
+    // "pending": stop rather than spin.
+    if (g_LZReadLib.LZRGets(text, &type, &length) != 0) break;
+    // The library fills at most its buffer; the length is what counts.
+    text[length < kLzrTextBufferSize ? length : kLzrTextBufferSize - 1] = 0;
+    if (length != 0) {
+      const size_t kept = RemoveLeadingFnc1(text, length, type);
+      AcceptBarcode(text, uint32_t(kept), type);
+    }
+    if (g_LZReadLib.LZRGetStatus(&status, &pending) != 0) break;
+  }
+  g_LZReadLib.LZRClearBuff();
+  return 1;
+}
+
+namespace {
+
+// One signal of the laser library: its reads into the data path, and outside
+// bulk mode the end of the scan (one barcode per press).
+void OnLaserSignal(ScanDevice& device) {
+  if (device.AimerActive) return;
+  uint32_t status = 0;
+  if (g_LZReadLib.LZRGetLastEventStatus(&status) != 0 || status != kLzrEventDataReady) return;
+  ReadLaserBarcodes();
+  if (device.BulkActive) return;
+  StopRunningScan(device);
+  if (g_settings && g_settings->AimerMode) PostMessageW(device.Window, UM_AIMER_ON, 0, 0);
+}
+
+}  // namespace
 
 int LzrReadThread() {
   if (!g_settings || g_settings->ScannerType != kScannerLaser) return 0;
   SetThreadPriorityCe(2);
-  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, reinterpret_cast<const WCHAR*>(kEventSarnuEnd));
+  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, W(kEventSarnuEnd));
   HANDLE scanning = CreateEventW(nullptr, FALSE, FALSE, kLzrScanningEventName);
   if (!end || !scanning) {
     MessageBoxW(nullptr, L"LzrReadThread\r\nEvent\r\nERROR!", L"ERROR", MB_ICONEXCLAMATION);
@@ -24,6 +291,10 @@ int LzrReadThread() {
   for (;;) {
     const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
     if (woke == WAIT_OBJECT_0) break;
+    if (woke == WAIT_OBJECT_0 + 1) {
+      if (ScanDevice* device = g_scanDevice) OnLaserSignal(*device);
+      continue;
+    }
     // Waiting again after a failed wait would spin a core for ever.
     if (woke == WAIT_FAILED) {
       result = 0;
@@ -33,4 +304,24 @@ int LzrReadThread() {
   CloseHandle(end);
   CloseHandle(scanning);
   return result;
+}
+
+int DispatchImagerBarcode() {
+  SetThreadPriorityCe(1);
+  int passed = 0;
+  if (ImagerDataQueue.IsEmpty() || ImagerTypeQueue.IsEmpty()) {
+    ImagerDataQueue.Clear();
+    ImagerTypeQueue.Clear();
+  } else {
+    char* text = ImagerDataQueue.PopFront();
+    char* type = ImagerTypeQueue.PopFront();
+    if (text && type) {
+      AcceptBarcode(text, uint32_t(std::strlen(text)), int32_t(static_cast<signed char>(type[0])));
+      passed = 1;
+    }
+    ImagerDataQueue.Release(text);
+    ImagerTypeQueue.Release(type);
+  }
+  SetThreadPriorityCe(3);
+  return passed;
 }

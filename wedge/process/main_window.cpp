@@ -1,12 +1,14 @@
 // The main window's procedure: a shallow switch, one small function per
-// message. Messages whose work comes with later features fall through to the
-// default procedure.
+// message. Trigger keys, reader data and every reader request of the other
+// threads arrive here, so reader control happens on this one thread.
 #include "main_window.h"
 
 #include <shellapi.h>
 
+#include "counter_window.h"
 #include "notifications.h"
 #include "process_globals.h"
+#include "reader_input.h"
 #include "resource.h"
 #include "scan_device.h"
 #include "shell.h"
@@ -119,6 +121,27 @@ void OnAimerOn() {
   if (g_scanDevice) g_scanDevice->SwitchAimerMode(1);
 }
 
+// Hardware trigger keys registered as hot keys by the terminal: identifiers
+// below 8, the key in the high word, MOD_KEYUP for a release. Every trigger
+// key acts alike, so the key itself is not needed further.
+void OnHotKey(WPARAM identifier, LPARAM lParam) {
+  if (identifier >= 8) return;
+  if (lParam & 0x1000) {
+    OnTriggerReleased();
+  } else {
+    OnTriggerPressed();
+  }
+}
+
+// From the keyboard hook: wParam 1 down, 0 up.
+void OnTriggerKey(WPARAM down) {
+  if (down) {
+    OnTriggerPressed();
+  } else {
+    OnTriggerReleased();
+  }
+}
+
 }  // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -130,6 +153,21 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
       if (OnCommand(window, LOWORD(wParam))) return 0;
       break;
+    case WM_HOTKEY:
+      OnHotKey(wParam, lParam);
+      return 0;
+    case UM_TRIGGER_KEY:
+      OnTriggerKey(wParam);
+      return 0;
+    case UM_LZR_READ:
+      if (wParam == 1) ReadLaserBarcodes();
+      return 0;
+    case UM_IMAGER_DATA:
+      DispatchImagerBarcode();
+      return 0;
+    case UM_CREATE_COUNTER:
+      CreateCounterWindow();
+      return 0;
     case UM_AIMER_ON:
       OnAimerOn();
       return 0;

@@ -399,13 +399,3 @@ int ScanDevice::EnterCamMode() {
   if (CamModeActiveEvent) SetEvent(CamModeActiveEvent);
   return 1;
 }
-
-void ScanDevice::StopScan() {
-  if (!Scanning) return;
-  if (ScannerType == kScannerLaser) {
-    // A failing stop leaves the scan marked as running, as the reader says.
-    if (g_LZReadLib.LZRStopScanning() == 0) Scanning = 0;
-  } else {
-    Scanning = 0;
-  }
-}

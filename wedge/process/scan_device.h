@@ -36,8 +36,13 @@ class ScanDevice {
   // the first failing reader call (after that call's box), returning 0.
   int Activate(int on = 1);
   int Deactivate() { return Activate(0); }
-  // Ends a running scan.
-  void StopScan();
+  // Starts a scan: the laser with `timeoutMs` (0 runs until stopped), the
+  // imager on an ImagerReadThread that picks its own time-out; in the
+  // imager's aimer mode only the aimer lights. Returns Scanning as it is then.
+  int StartScan(uint32_t timeoutMs);
+  // Ends a running scan (the imager's aimer mode only puts the aimer out).
+  // 1 when no scan runs afterwards, 0 when none ran or the reader refused.
+  int StopScan();
 
   // Laser: close, set focus 0 and swing angle 3 - AimerWidth (or the fetched
   // values when switching off; models with focus control only), flag, reopen.

@@ -1,0 +1,21 @@
+// Bulk collection: every decoded barcode enters the data path here. Outside
+// bulk mode it is announced and queued for typing; in bulk mode it must also
+// pass the run's duplicate, type and length rules, is counted, drives the
+// counter window and may end the run at its limit.
+#pragma once
+
+#include <cstdint>
+
+// One decoded barcode: `text` is writable and zero-terminated, `length` the
+// reader's character count, `type` its type code (laser) or symbology
+// identifier (imager). Returns 1 in every case; a refused barcode is dropped
+// without a signal.
+int AcceptBarcode(char* text, uint32_t length, int32_t type);
+
+// Thread procedure, run detached when a bulk run ends: decides when its list
+// is forgotten (at once for a short run, else after BulkScannedListClearAfter
+// seconds unless the trigger is pressed again or the counter window's
+// countdown does it). Returns 1, or 0 after an ownerless
+// "ClearComparisonQueueThread\r\nEvent\r\nERROR!" box.
+int ClearComparisonQueueThread();
+void StartClearComparisonQueueThread();
