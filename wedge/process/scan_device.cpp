@@ -373,8 +373,10 @@ int ScanDevice::EnterCamMode() {
     Close();
     LoadReaderConfiguration();
     if (!FetchReaderSettings()) return 0;
-    // After the fetch: SuffixChar keeps the code the wedge itself sends.
-    g_LZReadLib.LZRSetSuffixChar(4);
+    // The reader now appends nothing, and the wedge must know it: with the
+    // fetched code kept it would take the last data characters for the
+    // suffix and type them behind the closing "]]]".
+    if (g_LZReadLib.LZRSetSuffixChar(4) == 0) SuffixChar = 4;
   }
   if (g_settings) {
     // Held only until the next Load, which every activation does.

@@ -1,0 +1,149 @@
+// A worker pulls the trigger: the real wedge on a simulated laser or imager
+// terminal, trigger keys as real key events, and the text that arrives in
+// notepad: one barcode per press, the FNC1 rules, the filters and the
+// clipboard from SARNU.INI, and camera mode's framing until the next start.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "e2e_support.h"
+#include "sim_log.h"
+#include "wedge_session.h"
+
+namespace {
+
+const char kNoFilter[] = "";
+
+class Scanning : public ::testing::Test {
+ protected:
+  void Start(const char* reader, const std::string& extraIni = kNoFilter) {
+    std::string why;
+    ASSERT_TRUE(session_.Start(reader, SessionIni(extraIni), &why)) << why;
+  }
+  static void Queue(const std::wstring& arguments) {
+    ASSERT_TRUE(WedgeSession::Sim(L"scan " + arguments));
+  }
+  std::wstring Typed(const std::wstring& expected, DWORD timeoutMs = 5000) {
+    return session_.Pad().WaitForText(expected, timeoutMs);
+  }
+
+  WedgeSession session_;
+};
+
+TEST_F(Scanning, LaserReadsOneBarcodePerPressAndStopsByItself) {
+  ASSERT_NO_FATAL_FAILURE(Start("laser"));
+  Queue(L"4006381333931 SECOND");
+  const long since = SimNow();
+  session_.Press();
+  EXPECT_EQ(L"4006381333931\r\n", Typed(L"4006381333931\r\n"));
+  // The wedge ended the scan after the first read; the second barcode waits.
+  EXPECT_TRUE(WedgeSession::WaitScanning(false));
+  session_.Release();
+  Sleep(300);
+  EXPECT_EQ(L"4006381333931\r\n", session_.Pad().Text());
+  const std::vector<LogLine> log = SimLogSince(since);
+  EXPECT_EQ(1, Count(log, "LZRStartScanning 3000"));
+
+  session_.Press();
+  EXPECT_EQ(L"4006381333931\r\nSECOND\r\n", Typed(L"4006381333931\r\nSECOND\r\n"));
+  session_.Release();
+}
+
+TEST_F(Scanning, LaserReleaseWithoutABarcodeStopsTheScan) {
+  ASSERT_NO_FATAL_FAILURE(Start("laser"));
+  const long since = SimNow();
+  session_.Press();
+  ASSERT_TRUE(WedgeSession::WaitScanning(true));
+  session_.Release();
+  EXPECT_TRUE(WedgeSession::WaitScanning(false, 2000)) << "still scanning after the release";
+  EXPECT_TRUE(WaitForLog("LZRStopScanning", since, 5000));
+  EXPECT_EQ(L"", session_.Pad().Text());
+}
+
+TEST_F(Scanning, LaserType512LosesItsLeadingGroupSeparator) {
+  ASSERT_NO_FATAL_FAILURE(Start("laser"));
+  Queue(L"--type 512 \\x1D0112345");
+  session_.Press();
+  EXPECT_EQ(L"0112345\r\n", Typed(L"0112345\r\n"));
+  session_.Release();
+}
+
+TEST_F(Scanning, ImagerDecodesOnceAndTheNextBarcodeWaitsForTheNextPress) {
+  ASSERT_NO_FATAL_FAILURE(Start("imager"));
+  Queue(L"--symbology A FIRST SECOND");
+  session_.Press();
+  EXPECT_EQ(L"FIRST\r\n", Typed(L"FIRST\r\n"));
+  Sleep(500);
+  EXPECT_EQ(L"FIRST\r\n", session_.Pad().Text()) << "a second decode without a press";
+  const long since = SimNow();
+  session_.Release();
+  EXPECT_TRUE(WaitForLog("PixCancelDecode", since, 5000));
+  session_.Press();
+  EXPECT_EQ(L"FIRST\r\nSECOND\r\n", Typed(L"FIRST\r\nSECOND\r\n"));
+  session_.Release();
+}
+
+TEST_F(Scanning, HotKeyTriggersLikeTheHook) {
+  ASSERT_NO_FATAL_FAILURE(Start("laser"));
+  Queue(L"HOTKEY1");
+  // Identifier 8 and above belongs to somebody else: no scan.
+  PostMessageW(session_.Window(), WM_HOTKEY, 8, MAKELPARAM(0, kTriggerKey));
+  Sleep(300);
+  EXPECT_EQ(L"", session_.Pad().Text());
+  PostMessageW(session_.Window(), WM_HOTKEY, 1, MAKELPARAM(0, kTriggerKey));
+  EXPECT_EQ(L"HOTKEY1\r\n", Typed(L"HOTKEY1\r\n"));
+  PostMessageW(session_.Window(), WM_HOTKEY, 1, MAKELPARAM(0x1000, kTriggerKey));
+}
+
+// Range first (characters 1 to 8), then the leading zeros, then upper case,
+// then the preamble with its escaped Tab.
+TEST_F(Scanning, FiltersFromTheSettingsFileShapeTheText) {
+  ASSERT_NO_FATAL_FAILURE(
+      Start("laser",
+            "[Filter]\r\nPreambleEnable=1\r\nPreamble=IN\\t\r\nSendRangeEnable=1\r\n"
+            "SendRangeStart=1\r\nSendRangeEnd=8\r\nStripLeadingEnable=1\r\nStripLeading=0\r\n"
+            "ModifyCaseEnable=1\r\nModifyCaseMode=1\r\n"));
+  Queue(L"000abc123xyz");
+  session_.Press();
+  EXPECT_EQ(L"IN\tABC12\r\n", Typed(L"IN\tABC12\r\n"));
+  session_.Release();
+}
+
+TEST_F(Scanning, ClipboardOutputPastesTheTextAndTypesTheSuffix) {
+  session_.presets = {L"buffer-type 3", L"suffix-code 3"};
+  ASSERT_NO_FATAL_FAILURE(Start("laser"));
+  Queue(L"PASTE42");
+  session_.Press();
+  EXPECT_EQ(L"PASTE42\t", Typed(L"PASTE42\t"));
+  session_.Release();
+}
+
+TEST_F(Scanning, CameraModeFramesTheNextBarcodeUntilTheNextStart) {
+  ASSERT_NO_FATAL_FAILURE(Start("laser",
+                                "[Filter]\r\nPreambleEnable=1\r\nPreamble=<\r\n"
+                                "ModifyCaseEnable=1\r\nModifyCaseMode=1\r\n"));
+  HANDLE camMode = CreateEventW(nullptr, FALSE, FALSE, L"DataReader_Event_CamMode");
+  HANDLE camActive = CreateEventW(nullptr, FALSE, FALSE, L"DataReader_Event_CamModeActive");
+  HANDLE start = CreateEventW(nullptr, FALSE, FALSE, L"DataReader_Event_Start");
+  HANDLE started = CreateEventW(nullptr, FALSE, FALSE, L"DataReader_Event_Started");
+  ASSERT_TRUE(camMode && camActive && start && started);
+  ResetEvent(camActive);
+  SetEvent(camMode);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(camActive, 20000));
+  Queue(L"cam1");
+  session_.Press();
+  EXPECT_EQ(L"[[[cam1]]]", Typed(L"[[[cam1]]]"));
+  session_.Release();
+
+  ResetEvent(started);
+  SetEvent(start);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(started, 20000));
+  Sleep(200);
+  Queue(L"cam2");
+  session_.Press();
+  EXPECT_EQ(L"[[[cam1]]]<CAM2\r\n", Typed(L"[[[cam1]]]<CAM2\r\n"));
+  session_.Release();
+  for (HANDLE h : {camMode, camActive, start, started}) CloseHandle(h);
+}
+
+}  // namespace

@@ -1,0 +1,101 @@
+// The worker's session: the wedge on a prepared terminal with notepad in
+// front. Activation is seen through the wedge's own "started" event, so no
+// test sleeps for a fixed time before it pulls the trigger.
+#include "wedge_session.h"
+
+#include <psapi.h>
+
+#include <cstdio>
+
+std::string SessionIni(const std::string& extra) {
+  return "[OtherSettings]\r\nShowSplash=0\r\n" + extra;
+}
+
+WedgeSession::WedgeSession() {
+  started_ = CreateEventW(nullptr, FALSE, FALSE, L"DataReader_Event_Started");
+}
+
+WedgeSession::~WedgeSession() {
+  if (wedge_.IsRunning() && window_) Exit();
+  if (started_) CloseHandle(started_);
+}
+
+bool WedgeSession::Sim(const std::wstring& arguments, std::string* output) {
+  return RunProgram(L"simterm.exe", arguments, 30000, output) == 0;
+}
+
+bool WedgeSession::WaitScanning(bool on, DWORD timeoutMs) {
+  return Sim(std::wstring(L"wait scanning ") + (on ? L"on" : L"off") + L" --timeout " +
+             std::to_wstring(timeoutMs));
+}
+
+namespace {
+
+bool WriteImagerSettings(int suffix) {
+  CreateDirectoryW(L"C:\\Windows", nullptr);
+  const std::string text =
+      "[PIXRead]\r\nAdd Suffix=" + std::to_string(suffix) + "\r\nOutput=1\r\nTimeout=3000\r\n";
+  return WriteWholeFile(L"C:\\Windows\\PIXSet.ini", text);
+}
+
+}  // namespace
+
+bool WedgeSession::Start(const char* reader, const std::string& ini, std::string* why,
+                         int imagerSuffix) {
+  auto fail = [&](const char* reason) {
+    *why = reason;
+    return false;
+  };
+  if (!started_) return fail("no started event");
+  if (!PrepareTerminal(reader, ini)) return fail("terminal not prepared");
+  for (const std::wstring& preset : presets) {
+    if (!Sim(L"set " + preset)) return fail("a reader value was refused");
+  }
+  if (std::string(reader) == "imager") {
+    if (!Sim(L"set system-name-dir \\Windows") || !WriteImagerSettings(imagerSuffix)) {
+      return fail("imager settings not written");
+    }
+  }
+  ResetEvent(started_);
+  if (!notepad_.Open()) return fail("notepad did not come up");
+  if (!wedge_.Start(L"Sarnu.exe")) return fail("Sarnu.exe did not start");
+  window_ = WaitForProcessWindow(wedge_.Id(), L"Sarnu", L"Sarnu", false, 20000);
+  if (!window_) return fail("no wedge window");
+  if (WaitForSingleObject(started_, 20000) != WAIT_OBJECT_0) return fail("reader not activated");
+  // The activation ends with the trigger keys; a message answered after the
+  // event means the whole activation has run.
+  DWORD_PTR unused = 0;
+  if (!SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &unused)) {
+    return fail("wedge does not answer");
+  }
+  if (!notepad_.BringForward()) return fail("notepad did not get the focus");
+  return true;
+}
+
+bool WedgeSession::Exit() {
+  if (!window_) return false;
+  PostMessageW(window_, WM_COMMAND, 40002, 0);
+  window_ = nullptr;
+  DWORD code = 99;
+  return wedge_.WaitForExit(10000, &code) && code == 0;
+}
+
+void WedgeSession::Press(int vk) { Sim(L"press " + std::to_wstring(vk)); }
+
+void WedgeSession::Release(int vk) { Sim(L"release " + std::to_wstring(vk)); }
+
+void WedgeSession::Pull(DWORD holdMs) {
+  Press();
+  Sleep(holdMs);
+  Release();
+}
+
+SIZE_T WedgeSession::PrivateBytes() const {
+  PROCESS_MEMORY_COUNTERS_EX counters = {};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(wedge_.Handle(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                            sizeof counters)) {
+    return 0;
+  }
+  return counters.PrivateUsage;
+}
