@@ -1,0 +1,195 @@
+// Bulk collection as the worker sees it: the real wedge in bulk mode on a
+// simulated laser, the trigger held or toggled, and what notepad receives:
+// duplicates, other types and other lengths refused, the limit, a run
+// continued by a quick press, a short run forgotten at once, and the
+// counter window with its screenshots.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "e2e_support.h"
+#include "sim_feed.h"
+#include "sim_log.h"
+#include "wedge_session.h"
+
+namespace {
+
+// Bulk always on, the counter off unless a test asks for it.
+std::string BulkSettings(const std::string& bulkKeys, const std::string& counterKeys = "") {
+  return "[BulkScanning]\r\nBulkEnable=1\r\nBulkActivationMode=0\r\n" + bulkKeys +
+         "[BulkCounterWindow]\r\n" + (counterKeys.empty() ? "CounterEnabled=0\r\n" : counterKeys);
+}
+
+class Bulk : public ::testing::Test {
+ protected:
+  void Start(const std::string& bulkKeys, const std::string& counterKeys = "") {
+    std::string why;
+    ASSERT_TRUE(session_.Start("laser", SessionIni(BulkSettings(bulkKeys, counterKeys)), &why))
+        << why;
+  }
+  static void Queue(const std::wstring& arguments) {
+    ASSERT_TRUE(WedgeSession::Sim(L"scan " + arguments));
+  }
+  // Waits until the reader has delivered everything queued and the wedge
+  // has typed `expected`.
+  std::wstring Typed(const std::wstring& expected, DWORD timeoutMs = 8000) {
+    WedgeSession::Sim(L"wait queue-empty --timeout " + std::to_wstring(timeoutMs));
+    return session_.Pad().WaitForText(expected, timeoutMs);
+  }
+  // Nothing more arrives for a while.
+  void StaysAt(const std::wstring& expected) {
+    Sleep(700);
+    EXPECT_EQ(expected, session_.Pad().Text());
+  }
+
+  WedgeSession session_;
+};
+
+TEST_F(Bulk, HeldTriggerRefusesDuplicatesOtherTypesAndOtherLengths) {
+  ASSERT_NO_FATAL_FAILURE(Start("BulkSameType=1\r\nBulkSameLength=1\r\n"));
+  Queue(L"--type 3 AAAA1111 AAAA1111 AAAA11112222");
+  Queue(L"--type 5 BBBB2222");
+  Queue(L"--type 3 CCCC3333");
+  const long since = SimNow();
+  session_.Press();
+  EXPECT_EQ(L"AAAA1111\r\nCCCC3333\r\n", Typed(L"AAAA1111\r\nCCCC3333\r\n"));
+  // Held: the scan goes on without a time-out until the release.
+  EXPECT_EQ(1, Count(SimLogSince(since), "LZRStartScanning 0"));
+  session_.Release();
+  EXPECT_TRUE(WedgeSession::WaitScanning(false, 3000));
+  StaysAt(L"AAAA1111\r\nCCCC3333\r\n");
+}
+
+TEST_F(Bulk, WithoutTypeAndLengthRulesOnlyDuplicatesAreRefused) {
+  ASSERT_NO_FATAL_FAILURE(Start("BulkSameType=0\r\nBulkSameLength=0\r\n"));
+  Queue(L"--type 3 ONE TWO22");
+  Queue(L"--type 9 ONE THREE333");
+  session_.Press();
+  EXPECT_EQ(L"ONE\r\nTWO22\r\nTHREE333\r\n", Typed(L"ONE\r\nTWO22\r\nTHREE333\r\n"));
+  session_.Release();
+}
+
+TEST_F(Bulk, LimitStopsTheScanAndLaterPressesWaitForTheClear) {
+  ASSERT_NO_FATAL_FAILURE(
+      Start("BulkLimitEnable=1\r\nBulkLimit=3\r\nBulkScannedListClearAfter=2\r\n"
+            "BulkScannedListClearImmediatelyUpto=1\r\nBulkSameLength=0\r\n"));
+  Queue(L"L1 L2 L3 L4");
+  session_.Press();
+  EXPECT_EQ(L"L1\r\nL2\r\nL3\r\n", session_.Pad().WaitForText(L"L1\r\nL2\r\nL3\r\n", 8000));
+  // Stopped by the limit with the trigger still held; L4 stays queued.
+  EXPECT_TRUE(WedgeSession::WaitScanning(false, 3000));
+  session_.Release();
+  const long since = SimNow();
+  session_.Press();
+  session_.Release();
+  StaysAt(L"L1\r\nL2\r\nL3\r\n");
+  EXPECT_EQ(0, Count(SimLogSince(since), "LZRStartScanning 0")) << "a press at the limit scanned";
+  // After BulkScannedListClearAfter the run is forgotten: presses scan again.
+  Sleep(2000);
+  session_.Press();
+  EXPECT_EQ(L"L1\r\nL2\r\nL3\r\nL4\r\n", Typed(L"L1\r\nL2\r\nL3\r\nL4\r\n"));
+  session_.Release();
+}
+
+TEST_F(Bulk, QuickPressContinuesTheRunAndALaterOneStartsAfresh) {
+  ASSERT_NO_FATAL_FAILURE(
+      Start("BulkScannedListClearAfter=3\r\nBulkScannedListClearImmediatelyUpto=1\r\n"
+            "BulkSameLength=0\r\n"));
+  Queue(L"R1 R2");
+  session_.Press();
+  ASSERT_EQ(L"R1\r\nR2\r\n", Typed(L"R1\r\nR2\r\n"));
+  session_.Release();
+  // Within the three seconds: same run, R1 is still known.
+  Queue(L"R1 R3");
+  session_.Press();
+  EXPECT_EQ(L"R1\r\nR2\r\nR3\r\n", Typed(L"R1\r\nR2\r\nR3\r\n"));
+  session_.Release();
+  StaysAt(L"R1\r\nR2\r\nR3\r\n");
+  // Past the three seconds without a press: the list is gone.
+  Sleep(3500);
+  Queue(L"R1");
+  session_.Press();
+  EXPECT_EQ(L"R1\r\nR2\r\nR3\r\nR1\r\n", Typed(L"R1\r\nR2\r\nR3\r\nR1\r\n"));
+  session_.Release();
+}
+
+TEST_F(Bulk, RunUpToClearImmediatelyIsForgottenAtOnce) {
+  ASSERT_NO_FATAL_FAILURE(
+      Start("BulkScannedListClearAfter=9\r\nBulkScannedListClearImmediatelyUpto=1\r\n"));
+  Queue(L"SOLO");
+  session_.Press();
+  ASSERT_EQ(L"SOLO\r\n", Typed(L"SOLO\r\n"));
+  session_.Release();
+  EXPECT_TRUE(WedgeSession::WaitScanning(false, 3000));
+  Sleep(300);
+  Queue(L"SOLO");
+  session_.Press();
+  EXPECT_EQ(L"SOLO\r\nSOLO\r\n", Typed(L"SOLO\r\nSOLO\r\n"));
+  session_.Release();
+}
+
+TEST_F(Bulk, ToggleModeStartsOnOnePressAndStopsOnTheNext) {
+  ASSERT_NO_FATAL_FAILURE(Start("BulkTriggerMode=1\r\nBulkSameLength=0\r\n"));
+  session_.Press();
+  session_.Release();
+  ASSERT_TRUE(WedgeSession::WaitScanning(true, 3000));
+  Sleep(300);
+  EXPECT_TRUE(WedgeSession::WaitScanning(true, 100)) << "the release stopped a toggled scan";
+  Queue(L"T1 T2 T1");
+  EXPECT_EQ(L"T1\r\nT2\r\n", Typed(L"T1\r\nT2\r\n"));
+  session_.Press();
+  session_.Release();
+  EXPECT_TRUE(WedgeSession::WaitScanning(false, 3000));
+}
+
+// ---- the counter window ----------------------------------------------------
+
+HWND CounterOf(const WedgeSession& session, DWORD timeoutMs) {
+  return WaitForProcessWindow(session.Process().Id(), L"#32770", nullptr, true, timeoutMs);
+}
+
+void CounterScenario(WedgeSession& session, const wchar_t* shot) {
+  // Appears with the second barcode, counts, and after the run its bar runs
+  // two seconds; closing in mode 0 forgets the list.
+  EXPECT_EQ(nullptr, CounterOf(session, 0));
+  WedgeSession::Sim(L"scan C1");
+  session.Press();
+  EXPECT_EQ(L"C1\r\n", session.Pad().WaitForText(L"C1\r\n", 5000));
+  Sleep(300);
+  EXPECT_EQ(nullptr, CounterOf(session, 0)) << "counter before the second barcode";
+  WedgeSession::Sim(L"scan C2 C3");
+  EXPECT_EQ(L"C1\r\nC2\r\nC3\r\n", session.Pad().WaitForText(L"C1\r\nC2\r\nC3\r\n", 5000));
+  HWND counter = CounterOf(session, 3000);
+  ASSERT_TRUE(counter) << "no counter window";
+  EXPECT_TRUE(GetWindowLongW(counter, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(session.Pad().Frame(), GetForegroundWindow()) << "the counter took the focus";
+  Sleep(500);
+  EXPECT_FALSE(SaveScreenshot(shot).empty());
+  session.Release();
+  EXPECT_TRUE(PollUntil([&] { return !IsWindow(counter); }, 6000)) << "counter never closed";
+  // The countdown's end forgot the list: C1 is new again.
+  WedgeSession::Sim(L"scan C1");
+  session.Press();
+  EXPECT_EQ(L"C1\r\nC2\r\nC3\r\nC1\r\n",
+            session.Pad().WaitForText(L"C1\r\nC2\r\nC3\r\nC1\r\n", 5000));
+  session.Release();
+}
+
+const char kCounterBulk[] =
+    "BulkScannedListClearAfter=2\r\nBulkScannedListClearImmediatelyUpto=1\r\nBulkSameLength=0\r\n";
+
+TEST_F(Bulk, SolidCounterShowsTheCountAndClosesAfterItsBar) {
+  ASSERT_NO_FATAL_FAILURE(Start(kCounterBulk,
+                                "CounterEnabled=1\r\nCounterEnabledAfterScans=2\r\n"
+                                "CounterCloseMode=0\r\nCounterType=0\r\n"));
+  CounterScenario(session_, L"counter-solid");
+}
+
+TEST_F(Bulk, TransparentCounterShowsOnlyItsDigits) {
+  ASSERT_NO_FATAL_FAILURE(Start(kCounterBulk,
+                                "CounterEnabled=1\r\nCounterEnabledAfterScans=2\r\n"
+                                "CounterCloseMode=0\r\nCounterType=1\r\n"));
+  CounterScenario(session_, L"counter-transparent");
+}
+
+}  // namespace
