@@ -179,10 +179,19 @@ int32_t WINAPI LZRLoadConfigFile() {
   int32_t r;
   if (!EnterLaser(lock, "LZRLoadConfigFile", &r)) return r;
   SimLog(lock.get(), "LZRLoadConfigFile");
-  return lock->values.config_load_result;
+  const int32_t result = lock->values.config_load_result;
+  if (result == 0) SimRestoreConfiguration(lock.get());
+  return result;
 }
 
-int32_t WINAPI LZRSaveConfigFile() { return Action("LZRSaveConfigFile"); }
+int32_t WINAPI LZRSaveConfigFile() {
+  SimLock lock;
+  int32_t r;
+  if (!EnterLaser(lock, "LZRSaveConfigFile", &r)) return r;
+  SimLog(lock.get(), "LZRSaveConfigFile");
+  SimStoreConfiguration(lock.get());
+  return 0;
+}
 int32_t WINAPI LZRSetDefaultSymbology() { return Action("LZRSetDefaultSymbology"); }
 int32_t WINAPI LZRSetDefaultSymbologyEx() { return Action("LZRSetDefaultSymbologyEx"); }
 

@@ -192,6 +192,7 @@ int32_t WINAPI SimPixSaveConfigFile(const WCHAR* path) {
   char narrow[MAX_PATH * 2];
   NarrowPath(path, narrow, sizeof narrow);
   SimLog(lock.get(), "PixSaveConfigFile %s", narrow);
+  SimStoreConfiguration(lock.get());
   return 0;
 }
 
@@ -203,7 +204,9 @@ int32_t WINAPI SimPixLoadConfigFile(const WCHAR* path) {
   char narrow[MAX_PATH * 2];
   NarrowPath(path, narrow, sizeof narrow);
   SimLog(lock.get(), "PixLoadConfigFile %s", narrow);
-  return lock->values.config_load_result;
+  const int32_t result = lock->values.config_load_result;
+  if (result == 0) SimRestoreConfiguration(lock.get());
+  return result;
 }
 
 int32_t WINAPI SimPixGetDecodeMode(uint32_t* mode, uint32_t* count, uint16_t* flags) {

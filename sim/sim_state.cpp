@@ -187,6 +187,7 @@ void SimInitTerminal(SimState* s, uint32_t model, int32_t reader, const WCHAR* d
   v.decode_flags = 0;
   v.config_load_result = 0;
   v.user_key_state = 1;
+  s->saved = v;
 
   s->laser.buffer_idle = 1;
 }
@@ -262,3 +263,13 @@ const char* SimLaserSuffix(uint32_t suffix_code) {
   // The wedge and sarnuconf model the same characters: one table for all.
   return LaserAppendedSuffix(suffix_code > 255 ? 255 : static_cast<unsigned char>(suffix_code));
 }
+
+void SimRestoreConfiguration(SimState* s) {
+  const int32_t loadResult = s->values.config_load_result;
+  const int32_t userKeys = s->values.user_key_state;
+  s->values = s->saved;
+  s->values.config_load_result = loadResult;
+  s->values.user_key_state = userKeys;
+}
+
+void SimStoreConfiguration(SimState* s) { s->saved = s->values; }

@@ -111,6 +111,10 @@ struct SimState {
   int32_t reader;
   WCHAR system_name_dir[kSimDirUnits];  // empty: DvcGetSystemName finds nothing
   SimReaderValues values;
+  // The reader's stored configuration: what its configuration file holds.
+  // Saving copies the values here; a successful load puts them back, so a
+  // value the wedge switched off comes back when the configuration is loaded.
+  SimReaderValues saved;
   SimFault faults[kSimFaultSlots];
   uint32_t queue_head;
   uint32_t queue_count;
@@ -162,6 +166,11 @@ void SimClearFault(SimState* s, const char* call);
 int SimQueuePush(SimState* s, const SimBarcode& barcode);
 // 1 with the oldest barcode taken out; 0 when the queue is empty.
 int SimQueuePop(SimState* s, SimBarcode* barcode);
+
+// The saved configuration's reader values copied into the current ones and
+// back; config_load_result and user_key_state are no configuration and stay.
+void SimRestoreConfiguration(SimState* s);
+void SimStoreConfiguration(SimState* s);
 
 // One of the libraries' call names, for checking `simterm fail` arguments.
 int SimIsKnownCall(const char* call);

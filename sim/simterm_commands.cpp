@@ -218,9 +218,18 @@ int CmdSet(int argc, char** argv) {
                       static_cast<unsigned>(f.max));
     }
     lock->values.*f.field = v;
+    // A value set from outside is the reader's configuration, as a set-up
+    // tool would leave it; it survives the next load.
+    lock->saved.*f.field = v;
     return kExitOk;
   }
-  return SetSpecial(lock.get(), argv[0], argv[1]);
+  const int code = SetSpecial(lock.get(), argv[0], argv[1]);
+  if (code == kExitOk) {
+    lock->saved.decode_mode = lock->values.decode_mode;
+    lock->saved.decode_count = lock->values.decode_count;
+    lock->saved.decode_flags = lock->values.decode_flags;
+  }
+  return code;
 }
 
 int CmdFail(int argc, char** argv) {

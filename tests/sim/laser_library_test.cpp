@@ -199,6 +199,30 @@ TEST_F(LaserLibrary, NullOutputsAreRefusedNotWritten) {
   EXPECT_NE(c_.get_led(nullptr), 0);
 }
 
+// The reader's configuration file: what a client switched off comes back
+// with a load, a saved value stays, and a value set from outside (as a
+// set-up tool would) is the configuration too.
+TEST_F(LaserLibrary, LoadingTheConfigurationRestoresWhatWasSaved) {
+  auto set_led = lib_.Named<LZRSetLEDFn>("LZRSetLED");
+  auto load = lib_.Named<LZRLoadConfigFileFn>("LZRLoadConfigFile");
+  auto save = lib_.Named<LZRSaveConfigFileFn>("LZRSaveConfigFile");
+  ASSERT_TRUE(set_led && load && save);
+  uint8_t led = 9;
+  ASSERT_EQ(set_led(0), 0);
+  ASSERT_EQ(load(), 0);
+  ASSERT_EQ(c_.get_led(&led), 0);
+  EXPECT_EQ(led, 1) << "the load did not restore the LED value";
+  ASSERT_EQ(set_led(0), 0);
+  ASSERT_EQ(save(), 0);
+  ASSERT_EQ(load(), 0);
+  ASSERT_EQ(c_.get_led(&led), 0);
+  EXPECT_EQ(led, 0) << "a saved value was lost";
+  ASSERT_EQ(RunSimterm("set led 1"), 0);
+  ASSERT_EQ(load(), 0);
+  ASSERT_EQ(c_.get_led(&led), 0);
+  EXPECT_EQ(led, 1) << "a value set from outside did not survive the load";
+}
+
 TEST_F(LaserLibrary, ATerminalWithoutALaserFailsEveryCall) {
   for (int32_t reader : {kSimReaderImager, kSimReaderNone}) {
     SCOPED_TRACE(reader);
