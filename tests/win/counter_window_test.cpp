@@ -325,6 +325,14 @@ TEST_F(CounterWindowTest, CountdownClosesTheWindowAndForgetsTheRun) {
   ASSERT_TRUE(PumpUntil([] { return g_counterWindow == nullptr; }, 5000));
   EXPECT_GE(GetTickCount() - start, 900u);
   EXPECT_EQ(BulkCount.load(), 0u);
+
+  // Closed from outside during the countdown: the run is still forgotten.
+  ASSERT_NE(OpenCounter(5), nullptr);
+  EXPECT_EQ(UpdateCounterWindow(0), 1);
+  Pump(200);
+  SendMessageW(g_counterWindow, WM_CLOSE, 0, 0);
+  EXPECT_EQ(g_counterWindow, nullptr);
+  EXPECT_EQ(BulkCount.load(), 0u);
 }
 
 TEST_F(CounterWindowTest, RunEndClosesAtOnceInCloseMode1OrAfterAShortRun) {

@@ -229,6 +229,11 @@ void OnCounterScan(HWND window, WPARAM what) {
 
 void OnDestroy(HWND window) {
   KillTimer(window, kCountdownTimer);
+  // A countdown cut short (a close from outside) still owed the run its
+  // forgetting: nothing else would clear the list in close mode 0.
+  const Settings* settings = CounterSettings();
+  if (g_counter.countdown && g_counter.steps != 0 && settings && settings->CounterCloseMode == 0)
+    ClearBulkRun();
   if (g_counterWindow == window) g_counterWindow = nullptr;
   if (g_counter.dc) {
     if (g_counter.previousFont) SelectObject(g_counter.dc, g_counter.previousFont);
