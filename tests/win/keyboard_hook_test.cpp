@@ -309,6 +309,8 @@ struct FailureCase {
   bool passesOn;       // the observer set before it still sees the keys
 };
 
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.label; }
+
 class KeyboardHookFailureTest : public KeyboardHookTest,
                                 public ::testing::WithParamInterface<FailureCase> {};
 
