@@ -91,11 +91,9 @@ void WedgeSession::Pull(DWORD holdMs) {
 }
 
 SIZE_T WedgeSession::PrivateBytes() const {
-  PROCESS_MEMORY_COUNTERS_EX counters = {};
+  PROCESS_MEMORY_COUNTERS counters = {};
   counters.cb = sizeof counters;
-  if (!GetProcessMemoryInfo(wedge_.Handle(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                            sizeof counters)) {
-    return 0;
-  }
-  return counters.PrivateUsage;
+  if (!GetProcessMemoryInfo(wedge_.Handle(), &counters, sizeof counters)) return 0;
+  // The committed private memory: what a leak would make grow.
+  return counters.PagefileUsage;
 }

@@ -1,0 +1,117 @@
+// The key sink's window thread: a plain top-level window whose procedure
+// appends each WM_CHAR under a lock, read by the test thread.
+#include "key_sink.h"
+
+namespace {
+const wchar_t kSinkClass[] = L"SarnuKeySink";
+}
+
+KeySink::~KeySink() { Close(); }
+
+LRESULT CALLBACK KeySink::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const CREATESTRUCTW* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(create->lpCreateParams));
+  }
+  KeySink* self = reinterpret_cast<KeySink*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == WM_CHAR && self) {
+    EnterCriticalSection(&self->lock_);
+    self->text_.push_back(wchar_t(wParam));
+    self->lastTick_ = GetTickCount64();
+    LeaveCriticalSection(&self->lock_);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+DWORD WINAPI KeySink::Thread(void* parameter) {
+  KeySink* self = static_cast<KeySink*>(parameter);
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = Procedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = kSinkClass;
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  RegisterClassW(&windowClass);
+  self->window_ = CreateWindowExW(0, kSinkClass, L"key sink", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                                  40, 200, 120, nullptr, nullptr, GetModuleHandleW(nullptr), self);
+  MSG msg;
+  PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  SetEvent(self->ready_);
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  if (self->window_) DestroyWindow(self->window_);
+  return 0;
+}
+
+bool KeySink::Open() {
+  InitializeCriticalSection(&lock_);
+  lockMade_ = true;
+  ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, Thread, this, 0, &threadId_);
+  if (!thread_ || WaitForSingleObject(ready_, 10000) != WAIT_OBJECT_0 || !window_) return false;
+  for (int i = 0; i < 400; ++i) {
+    SetForegroundWindow(window_);
+    if (GetForegroundWindow() == window_) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+void KeySink::Close() {
+  if (thread_) {
+    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread_, 10000);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+  }
+  if (ready_) CloseHandle(ready_);
+  ready_ = nullptr;
+  if (lockMade_) DeleteCriticalSection(&lock_);
+  lockMade_ = false;
+  window_ = nullptr;
+}
+
+std::wstring KeySink::Text() {
+  EnterCriticalSection(&lock_);
+  std::wstring copy = text_;
+  LeaveCriticalSection(&lock_);
+  return copy;
+}
+
+size_t KeySink::Length() {
+  EnterCriticalSection(&lock_);
+  const size_t n = text_.size();
+  LeaveCriticalSection(&lock_);
+  return n;
+}
+
+void KeySink::Clear() {
+  EnterCriticalSection(&lock_);
+  text_.clear();
+  LeaveCriticalSection(&lock_);
+}
+
+ULONGLONG KeySink::LastCharacterTick() {
+  EnterCriticalSection(&lock_);
+  const ULONGLONG t = lastTick_;
+  LeaveCriticalSection(&lock_);
+  return t;
+}
+
+bool KeySink::WaitForLength(size_t length, DWORD stallMs) {
+  size_t last = 0;
+  ULONGLONG lastChange = GetTickCount64();
+  for (;;) {
+    const size_t now = Length();
+    if (now >= length) return true;
+    if (now != last) {
+      last = now;
+      lastChange = GetTickCount64();
+    } else if (GetTickCount64() - lastChange > stallMs) {
+      return false;
+    }
+    Sleep(20);
+  }
+}

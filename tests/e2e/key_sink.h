@@ -1,0 +1,47 @@
+// A window of the test process that takes the keyboard focus and records
+// every character the system delivers to it. Wine's notepad takes about
+// 11 ms per character under Xvfb, so a thousand-barcode run would measure
+// notepad; the sink takes characters as fast as they come, which lets the
+// load test and the scan benchmark see the wedge's own pace.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class KeySink {
+ public:
+  KeySink() = default;
+  ~KeySink();
+  KeySink(const KeySink&) = delete;
+  KeySink& operator=(const KeySink&) = delete;
+
+  // Creates the window on a thread of its own and brings it forward; false
+  // when it could not get the focus.
+  bool Open();
+  void Close();
+
+  // The characters received so far (WM_CHAR, CR for Enter).
+  std::wstring Text();
+  size_t Length();
+  void Clear();
+  // Polls until `length` characters arrived or nothing came for `stallMs`.
+  bool WaitForLength(size_t length, DWORD stallMs);
+  // GetTickCount64 when the last character arrived.
+  ULONGLONG LastCharacterTick();
+
+  HWND Window() const { return window_; }
+
+ private:
+  static DWORD WINAPI Thread(void* self);
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  HANDLE thread_ = nullptr;
+  DWORD threadId_ = 0;
+  HANDLE ready_ = nullptr;
+  HWND window_ = nullptr;
+  CRITICAL_SECTION lock_;
+  bool lockMade_ = false;
+  std::wstring text_;
+  ULONGLONG lastTick_ = 0;
+};
