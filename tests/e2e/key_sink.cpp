@@ -18,6 +18,9 @@ LRESULT CALLBACK KeySink::Procedure(HWND window, UINT message, WPARAM wParam, LP
     EnterCriticalSection(&self->lock_);
     self->text_.push_back(wchar_t(wParam));
     self->lastTick_ = GetTickCount64();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    self->lastCounter_ = counter.QuadPart;
     LeaveCriticalSection(&self->lock_);
     return 0;
   }
@@ -96,6 +99,13 @@ void KeySink::Clear() {
 ULONGLONG KeySink::LastCharacterTick() {
   EnterCriticalSection(&lock_);
   const ULONGLONG t = lastTick_;
+  LeaveCriticalSection(&lock_);
+  return t;
+}
+
+LONGLONG KeySink::LastCharacterCounter() {
+  EnterCriticalSection(&lock_);
+  const LONGLONG t = lastCounter_;
   LeaveCriticalSection(&lock_);
   return t;
 }

@@ -27,8 +27,9 @@ class KeySink {
   void Clear();
   // Polls until `length` characters arrived or nothing came for `stallMs`.
   bool WaitForLength(size_t length, DWORD stallMs);
-  // GetTickCount64 when the last character arrived.
+  // GetTickCount64 / QueryPerformanceCounter when the last character arrived.
   ULONGLONG LastCharacterTick();
+  LONGLONG LastCharacterCounter();
 
   HWND Window() const { return window_; }
 
@@ -44,4 +45,5 @@ class KeySink {
   bool lockMade_ = false;
   std::wstring text_;
   ULONGLONG lastTick_ = 0;
+  LONGLONG lastCounter_ = 0;
 };
