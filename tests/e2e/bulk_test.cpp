@@ -22,9 +22,10 @@ std::string BulkSettings(const std::string& bulkKeys, const std::string& counter
 
 class Bulk : public ::testing::Test {
  protected:
-  void Start(const std::string& bulkKeys, const std::string& counterKeys = "") {
+  void Start(const std::string& bulkKeys, const std::string& counterKeys = "",
+             const char* reader = "laser") {
     std::string why;
-    ASSERT_TRUE(session_.Start("laser", SessionIni(BulkSettings(bulkKeys, counterKeys)), &why))
+    ASSERT_TRUE(session_.Start(reader, SessionIni(BulkSettings(bulkKeys, counterKeys)), &why))
         << why;
   }
   static void Queue(const std::wstring& arguments) {
@@ -140,6 +141,24 @@ TEST_F(Bulk, ToggleModeStartsOnOnePressAndStopsOnTheNext) {
   session_.Press();
   session_.Release();
   EXPECT_TRUE(WedgeSession::WaitScanning(false, 3000));
+}
+
+// The imager decodes on without a time-out while the trigger is held; every
+// barcode goes through the main window's thread, duplicates refused there.
+TEST_F(Bulk, HeldTriggerOnTheImagerDecodesUntilTheRelease) {
+  ASSERT_NO_FATAL_FAILURE(Start("BulkSameType=1\r\nBulkSameLength=1\r\n", "", "imager"));
+  const long since = SimNow();
+  session_.Press();
+  Queue(L"--symbology A IMG00001 IMG00002 IMG00001 IMG00003");
+  EXPECT_EQ(L"IMG00001\r\nIMG00002\r\nIMG00003\r\n",
+            Typed(L"IMG00001\r\nIMG00002\r\nIMG00003\r\n"));
+  const std::vector<LogLine> log = SimLogSince(since);
+  EXPECT_GE(Count(log, "PixDecode -1"), 3) << "bulk decodes wait without a time-out";
+  EXPECT_EQ(0, Count(log, "PixDecode 3000"));
+  session_.Release();
+  EXPECT_TRUE(WaitForLog("PixCancelDecode", since, 5000));
+  Queue(L"--symbology A IMG00004");
+  StaysAt(L"IMG00001\r\nIMG00002\r\nIMG00003\r\n");
 }
 
 // ---- the counter window ----------------------------------------------------

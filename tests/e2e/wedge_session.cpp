@@ -52,7 +52,10 @@ bool WedgeSession::Start(const char* reader, const std::string& ini, std::string
     if (!Sim(L"set " + preset)) return fail("a reader value was refused");
   }
   if (std::string(reader) == "imager") {
-    if (!Sim(L"set system-name-dir \\Windows") || !WriteImagerSettings(imagerSuffix)) {
+    // With the device naming the imager's folder, SARNU.INI lives beside
+    // the imager's own file there.
+    if (!Sim(L"set system-name-dir \\Windows") || !WriteImagerSettings(imagerSuffix) ||
+        !WriteWholeFile(L"C:\\Windows\\SARNU.INI", ini)) {
       return fail("imager settings not written");
     }
   }
