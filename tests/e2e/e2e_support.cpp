@@ -155,7 +155,22 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
   return ok && written == bytes.size();
 }
 
+void EndStrayWedges() {
+  for (int i = 0; i < 5; ++i) {
+    HWND window = FindWindowW(L"Sarnu", L"Sarnu");
+    if (!window) return;
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    if (!process) return;
+    TerminateProcess(process, 3);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+  }
+}
+
 bool PrepareTerminal(const char* reader, const std::string& iniText) {
+  EndStrayWedges();
   // A state of our own: the Win32 unit tests use the default one in the same
   // prefix, and a run of theirs must not change our reader under us.
   SetEnvironmentVariableW(L"SARNU_SIM_NAME", L"E2E");

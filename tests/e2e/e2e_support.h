@@ -59,10 +59,16 @@ int RunProgram(const std::wstring& exe, const std::wstring& arguments, DWORD tim
 // earlier test left there.
 enum : int { kE2eModel = 10 };
 
+// Ends every running wedge (found by its window). A test that ctest killed
+// at its time-out leaves its wedge behind, and the single-instance rule
+// would then make every later scenario's wedge exit at once.
+void EndStrayWedges();
+
 // "simterm init --model 10 --reader <reader>" on a simulator state private to
 // the e2e tests (SARNU_SIM_NAME, inherited by every program started later),
-// and SARNU.INI replaced by `iniText` (or removed when it is empty). False
-// when simterm failed or the file could not be written.
+// and SARNU.INI replaced by `iniText` (or removed when it is empty), after
+// ending any wedge still running. False when simterm failed or the file
+// could not be written.
 bool PrepareTerminal(const char* reader, const std::string& iniText);
 
 // Where the wedge of the prepared terminal reads SARNU.INI (a Win32 path on

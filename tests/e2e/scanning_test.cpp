@@ -83,6 +83,32 @@ TEST_F(Scanning, ImagerDecodesOnceAndTheNextBarcodeWaitsForTheNextPress) {
   session_.Release();
 }
 
+// Aimer mode: the press only aims (a scan without time-out in the narrow
+// aimer setting), the release switches the reader back and scans for real,
+// and after the read the aimer comes back for the next press.
+TEST_F(Scanning, AimerModeAimsOnThePressAndReadsOnTheRelease) {
+  ASSERT_NO_FATAL_FAILURE(Start("laser", "[OtherSettings]\r\nAimerMode=1\r\nAimerWidth=1\r\n"));
+  const long since = SimNow();
+  session_.Press();
+  ASSERT_TRUE(WedgeSession::WaitScanning(true));
+  session_.Release();
+  Queue(L"AIMED");
+  EXPECT_EQ(L"AIMED\r\n", Typed(L"AIMED\r\n"));
+  // Back to aiming once the read is in.
+  EXPECT_TRUE(PollUntil([&] { return Count(SimLogSince(since), "LZRSetFocus 0") > 0; }, 5000));
+  std::vector<std::string> calls;
+  for (const LogLine& l : SimLogSince(since)) {
+    if (l.text.rfind("LZRStartScanning", 0) == 0 || l.text.rfind("LZRStopScanning", 0) == 0 ||
+        l.text.rfind("LZRSetFocus", 0) == 0 || l.text.rfind("LZRSetSwingAngle", 0) == 0) {
+      calls.push_back(l.text);
+    }
+  }
+  const std::vector<std::string> expected = {
+      "LZRStartScanning 0",    "LZRStopScanning", "LZRSetFocus 1", "LZRSetSwingAngle 2",
+      "LZRStartScanning 3000", "LZRStopScanning", "LZRSetFocus 0", "LZRSetSwingAngle 2"};
+  EXPECT_EQ(expected, calls);
+}
+
 TEST_F(Scanning, HotKeyTriggersLikeTheHook) {
   ASSERT_NO_FATAL_FAILURE(Start("laser"));
   Queue(L"HOTKEY1");

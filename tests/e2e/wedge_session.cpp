@@ -8,7 +8,12 @@
 #include <cstdio>
 
 std::string SessionIni(const std::string& extra) {
-  return "[OtherSettings]\r\nShowSplash=0\r\n" + extra;
+  const std::string other = "[OtherSettings]\r\n";
+  const size_t at = extra.find(other);
+  if (at == std::string::npos) return other + "ShowSplash=0\r\n" + extra;
+  std::string ini = extra;
+  ini.insert(at + other.size(), "ShowSplash=0\r\n");
+  return ini;
 }
 
 WedgeSession::WedgeSession() {

@@ -13,9 +13,8 @@
 // A trigger key of model 10 with the simulator's default scanning keys.
 enum : int { kTriggerKey = 135 };
 
-// SARNU.INI without splash and with the filter steps that are on by default
-// switched off, plus `extra` (whole sections; a section named twice is read
-// from its first occurrence, so `extra` must not repeat these two).
+// SARNU.INI of `extra` (whole sections) with the splash off: ShowSplash=0
+// joins its [OtherSettings] section, or makes one.
 std::string SessionIni(const std::string& extra);
 
 class WedgeSession {
