@@ -137,35 +137,33 @@ int32_t TransparentScale(const Settings& settings) {
   return s < 1 ? 1 : s > 10 ? 10 : s;
 }
 
+namespace {
+
+// Centred on the screen, or at the configured corner.
+CounterPlacement Place(int32_t width, int32_t height, bool centre, int32_t x, int32_t y,
+                       int32_t screenWidth, int32_t screenHeight) {
+  CounterPlacement p;
+  p.width = width;
+  p.height = height;
+  p.x = centre ? (screenWidth - width) / 2 : x;
+  p.y = centre ? (screenHeight - height) / 2 : y;
+  return p;
+}
+
+}  // namespace
+
 CounterPlacement SolidPlacement(const Settings& settings, int32_t screenWidth,
                                 int32_t screenHeight) {
-  CounterPlacement p;
-  p.width = settings.CounterSizeX;
-  p.height = settings.CounterSizeY;
-  if (settings.CounterCenter) {
-    p.x = (screenWidth - p.width) / 2;
-    p.y = (screenHeight - p.height) / 2;
-  } else {
-    p.x = settings.CounterPosX;
-    p.y = settings.CounterPosY;
-  }
-  return p;
+  return Place(settings.CounterSizeX, settings.CounterSizeY, settings.CounterCenter != 0,
+               settings.CounterPosX, settings.CounterPosY, screenWidth, screenHeight);
 }
 
 CounterPlacement TransparentPlacement(const Settings& settings, int32_t screenWidth,
                                       int32_t screenHeight) {
   const int32_t s = TransparentScale(settings);
-  CounterPlacement p;
-  p.width = kTransparentGridWidth * s;
-  p.height = kDigitHeight * s + kTransparentBarRoom;
-  if (settings.TransparentCounterCenter) {
-    p.x = (screenWidth - p.width) / 2;
-    p.y = (screenHeight - p.height) / 2;
-  } else {
-    p.x = settings.TransparentCounterPosX;
-    p.y = settings.TransparentCounterPosY;
-  }
-  return p;
+  return Place(kTransparentGridWidth * s, kDigitHeight * s + kTransparentBarRoom,
+               settings.TransparentCounterCenter != 0, settings.TransparentCounterPosX,
+               settings.TransparentCounterPosY, screenWidth, screenHeight);
 }
 
 CounterPlacement CounterWindowPlacement(const Settings& settings, int32_t screenWidth,
