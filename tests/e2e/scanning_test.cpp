@@ -49,6 +49,24 @@ TEST_F(Scanning, LaserReadsOneBarcodePerPressAndStopsByItself) {
   session_.Release();
 }
 
+// A held trigger repeats its key-down; the repeat is no new pull, so the
+// barcode still waiting is not read until the trigger is pulled again.
+TEST_F(Scanning, KeyRepeatOfAHeldTriggerReadsNoSecondBarcode) {
+  ASSERT_NO_FATAL_FAILURE(Start("laser"));
+  Queue(L"HELD1 HELD2");
+  session_.Press();
+  EXPECT_EQ(L"HELD1\r\n", Typed(L"HELD1\r\n"));
+  ASSERT_TRUE(WedgeSession::WaitScanning(false));
+  session_.Press();
+  session_.Press();
+  Sleep(500);
+  EXPECT_EQ(L"HELD1\r\n", session_.Pad().Text()) << "a key repeat read again";
+  session_.Release();
+  session_.Press();
+  EXPECT_EQ(L"HELD1\r\nHELD2\r\n", Typed(L"HELD1\r\nHELD2\r\n"));
+  session_.Release();
+}
+
 TEST_F(Scanning, LaserReleaseWithoutABarcodeStopsTheScan) {
   ASSERT_NO_FATAL_FAILURE(Start("laser"));
   const long since = SimNow();

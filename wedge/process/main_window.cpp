@@ -82,6 +82,43 @@ void ShowTrayMenu() {
                    MainWindow, nullptr);
 }
 
+// Trigger keys down now, by virtual key. A held key repeats, and every
+// repeat arrives as another key-down: taken as a new pull it would read the
+// same barcode again outside bulk mode, and in toggle mode stop the scan the
+// first press started. Only the first key-down after a release counts.
+bool g_triggerHeld[256];
+
+// Key-ups that the wedge did not see (while the About box had the hook off,
+// or while the reader was off and no key was a trigger) must not leave a
+// key marked as held.
+void ForgetHeldTriggers() {
+  for (bool& held : g_triggerHeld) held = false;
+}
+
+void OnTriggerKeyEvent(unsigned virtualKey, bool down) {
+  bool& held = g_triggerHeld[virtualKey & 0xFF];
+  if (!down) {
+    held = false;
+    OnTriggerReleased();
+    return;
+  }
+  if (held) return;
+  held = true;
+  OnTriggerPressed();
+}
+
+// Hardware trigger keys registered as hot keys by the terminal: identifiers
+// below 8, the key in the high word, MOD_KEYUP for a release.
+void OnHotKey(WPARAM identifier, LPARAM lParam) {
+  if (identifier >= 8) return;
+  OnTriggerKeyEvent(HIWORD(lParam), (lParam & 0x1000) == 0);
+}
+
+// From the keyboard hook: wParam 1 down, 0 up; lParam the key.
+void OnTriggerKey(WPARAM down, LPARAM virtualKey) {
+  OnTriggerKeyEvent(unsigned(virtualKey), down != 0);
+}
+
 // Returns false for identifiers that are not the main window's own.
 bool OnCommand(HWND window, WORD command) {
   switch (command) {
@@ -90,6 +127,7 @@ bool OnCommand(HWND window, WORD command) {
       return true;
     case IDM_ABOUT:
       ShowAboutBox();
+      ForgetHeldTriggers();
       return true;
     default:
       return false;
@@ -110,6 +148,7 @@ void OnReaderStart() {
 
 void OnReaderStop() {
   if (g_scanDevice) g_scanDevice->Deactivate();
+  ForgetHeldTriggers();
 }
 
 void OnReaderCamMode() {
@@ -119,27 +158,6 @@ void OnReaderCamMode() {
 // A laser read ended its aimer pause: back to aiming.
 void OnAimerOn() {
   if (g_scanDevice) g_scanDevice->SwitchAimerMode(1);
-}
-
-// Hardware trigger keys registered as hot keys by the terminal: identifiers
-// below 8, the key in the high word, MOD_KEYUP for a release. Every trigger
-// key acts alike, so the key itself is not needed further.
-void OnHotKey(WPARAM identifier, LPARAM lParam) {
-  if (identifier >= 8) return;
-  if (lParam & 0x1000) {
-    OnTriggerReleased();
-  } else {
-    OnTriggerPressed();
-  }
-}
-
-// From the keyboard hook: wParam 1 down, 0 up.
-void OnTriggerKey(WPARAM down) {
-  if (down) {
-    OnTriggerPressed();
-  } else {
-    OnTriggerReleased();
-  }
 }
 
 }  // namespace
@@ -157,7 +175,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnHotKey(wParam, lParam);
       return 0;
     case UM_TRIGGER_KEY:
-      OnTriggerKey(wParam);
+      OnTriggerKey(wParam, lParam);
       return 0;
     case UM_LZR_READ:
       if (wParam == 1) ReadLaserBarcodes();
