@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "block_queue.h"
+#include "settings.h"
 
 namespace {
 
@@ -77,6 +78,17 @@ TEST_F(BulkRunTest, ClearUpToDecidesOnTheCount) {
   EXPECT_TRUE(ClearBulkRunUpTo(2));
   EXPECT_EQ(BulkCount.load(), 0u);
   EXPECT_EQ(Admit("11", 1), kBulkAccepted);
+}
+
+TEST_F(BulkRunTest, LimitCountsOnlyWhenEnabled) {
+  Settings settings(kScannerLaser, u"", u"");
+  settings.SetBulkLimit(3);
+  settings.SetBulkLimitEnable(0);
+  EXPECT_FALSE(BulkLimitReached(settings, 5));
+  settings.SetBulkLimitEnable(1);
+  EXPECT_FALSE(BulkLimitReached(settings, 2));
+  EXPECT_TRUE(BulkLimitReached(settings, 3));
+  EXPECT_TRUE(BulkLimitReached(settings, 4));
 }
 
 // A reader thread admits distinct barcodes while another thread clears the

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "key_sink.h"
 #include "key_table.h"
 #include "sim_feed.h"
@@ -20,16 +21,6 @@ namespace {
 
 const int kBarcodes = 1000;
 const int kLatencyRounds = 200;
-
-LARGE_INTEGER g_frequency;
-
-double Microseconds(LONGLONG ticks) { return ticks * 1e6 / double(g_frequency.QuadPart); }
-
-LONGLONG Now() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t.QuadPart;
-}
 
 std::vector<std::string> Barcodes(char prefix, int count) {
   std::vector<std::string> out;
@@ -53,30 +44,24 @@ void InjectBare(const std::string& barcode) {
   }
 }
 
-double Percentile(std::vector<double> values, double fraction) {
-  std::sort(values.begin(), values.end());
-  const size_t index = size_t(fraction * double(values.size() - 1) + 0.5);
-  return values[std::min(index, values.size() - 1)];
-}
-
 // Seconds from the first barcode fed until the sink holds `characters`.
 bool TimeWedgeRun(KeySink& sink, const std::vector<std::string>& barcodes, size_t characters,
                   double* seconds) {
   sink.Clear();
-  const LONGLONG start = Now();
+  const LONGLONG start = BenchNow();
   if (SimFeedAll(barcodes) != barcodes.size()) return false;
   if (!sink.WaitForLength(characters, 10000)) return false;
-  *seconds = Microseconds(sink.LastCharacterCounter() - start) / 1e6;
+  *seconds = BenchMicroseconds(sink.LastCharacterCounter() - start) / 1e6;
   return true;
 }
 
 bool TimeBareRun(KeySink& sink, const std::vector<std::string>& barcodes, size_t characters,
                  double* seconds) {
   sink.Clear();
-  const LONGLONG start = Now();
+  const LONGLONG start = BenchNow();
   for (const std::string& b : barcodes) InjectBare(b);
   if (!sink.WaitForLength(characters, 10000)) return false;
-  *seconds = Microseconds(sink.LastCharacterCounter() - start) / 1e6;
+  *seconds = BenchMicroseconds(sink.LastCharacterCounter() - start) / 1e6;
   return true;
 }
 
@@ -86,10 +71,10 @@ template <typename Deliver>
 bool Latencies(KeySink& sink, char prefix, Deliver deliver, std::vector<double>* out) {
   for (const std::string& b : Barcodes(prefix, kLatencyRounds)) {
     sink.Clear();
-    const LONGLONG start = Now();
+    const LONGLONG start = BenchNow();
     if (!deliver(b)) return false;
     if (!sink.WaitForLength(b.size() + 1, 5000)) return false;
-    out->push_back(Microseconds(sink.LastCharacterCounter() - start));
+    out->push_back(BenchMicroseconds(sink.LastCharacterCounter() - start));
   }
   return true;
 }
@@ -102,7 +87,6 @@ int Fail(const char* what) {
 }  // namespace
 
 int main() {
-  QueryPerformanceFrequency(&g_frequency);
   WedgeSession session;
   std::string why;
   if (!session.Start("laser",

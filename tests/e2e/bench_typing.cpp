@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "block_queue.h"
 #include "key_output.h"
 #include "key_table.h"
@@ -27,16 +28,6 @@ const int kPasses = 1;
 
 uint8_t g_suffixChar = 4;  // the laser appends nothing
 uint8_t g_bufferType = 4;  // keys, not the clipboard
-
-LARGE_INTEGER g_frequency;
-
-double Microseconds(LONGLONG ticks) { return ticks * 1e6 / double(g_frequency.QuadPart); }
-
-LONGLONG Now() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t.QuadPart;
-}
 
 // What the hook thread counts. Written by the hook, read by the main thread
 // after `g_seen` is set.
@@ -55,7 +46,7 @@ LRESULT CALLBACK CountKeys(int code, WPARAM wParam, LPARAM lParam) {
     if (key->flags & LLKHF_INJECTED) {
       const LONG n = InterlockedIncrement(&g_injected);
       if (n == g_wanted) {
-        g_lastEventTime = Now();
+        g_lastEventTime = BenchNow();
         SetEvent(g_seen);
       }
     }
@@ -135,9 +126,9 @@ std::vector<std::string> MakeBarcodes() {
 
 LONGLONG TypeThroughOutputPath(const std::vector<std::string>& barcodes) {
   for (const std::string& b : barcodes) OutputQueue.Push(b.c_str(), b.size() + 1);
-  const LONGLONG start = Now();
+  const LONGLONG start = BenchNow();
   ProcessOutputQueue();
-  return Now() - start;
+  return BenchNow() - start;
 }
 
 struct BareEvent {
@@ -146,9 +137,9 @@ struct BareEvent {
 };
 
 LONGLONG TypeBare(const std::vector<BareEvent>& events) {
-  const LONGLONG start = Now();
+  const LONGLONG start = BenchNow();
   for (const BareEvent& e : events) keybd_event(e.key, 0, e.flags, 0);
-  return Now() - start;
+  return BenchNow() - start;
 }
 
 std::vector<BareEvent> BareEventsOf(const std::vector<std::string>& barcodes) {
@@ -188,10 +179,10 @@ bool MeasureLatency(std::vector<double>* latencies) {
     g_injected = 0;
     g_wanted = perBarcode;
     OutputQueue.Push(barcode.c_str(), barcode.size() + 1);
-    const LONGLONG start = Now();
+    const LONGLONG start = BenchNow();
     SetEvent(data);
     ok = WaitForSingleObject(g_seen, 5000) == WAIT_OBJECT_0;
-    if (ok) latencies->push_back(Microseconds(g_lastEventTime - start));
+    if (ok) latencies->push_back(BenchMicroseconds(g_lastEventTime - start));
     // The thread is waiting again before the next round starts: the hook
     // saw its last event, which it sends at the end of its pass.
     Sleep(0);
@@ -206,16 +197,9 @@ bool MeasureLatency(std::vector<double>* latencies) {
   return ok;
 }
 
-double Percentile(std::vector<double> values, double fraction) {
-  std::sort(values.begin(), values.end());
-  size_t index = size_t(fraction * double(values.size() - 1) + 0.5);
-  return values[std::min(index, values.size() - 1)];
-}
-
 }  // namespace
 
 int main() {
-  QueryPerformanceFrequency(&g_frequency);
   // A running wedge shares the named events; its output thread would type
   // our barcodes and EventSarnuEnd would stop it.
   if (FindWindowW(L"Sarnu", L"Sarnu")) {
@@ -262,8 +246,8 @@ int main() {
   for (const auto& c : bareChunks) events += c.size();
   printf("typing: %zu characters (%zu key events) each way, in %zu alternating chunks\n",
          kTotalCharacters * kPasses, events * kPasses, kChunks * kPasses);
-  printf("typing output path: %.0f us, bare keybd_event loop: %.0f us\n", Microseconds(pathTicks),
-         Microseconds(bareTicks));
+  printf("typing output path: %.0f us, bare keybd_event loop: %.0f us\n",
+         BenchMicroseconds(pathTicks), BenchMicroseconds(bareTicks));
   printf("typing output-path/bare ratio: %.2f\n", double(pathTicks) / double(bareTicks));
 
   sink = StartSink(true);

@@ -27,10 +27,6 @@ HANDLE DataAvailableEvent() {
   return event;
 }
 
-bool AtBulkLimit(const Settings& settings, uint32_t count) {
-  return settings.BulkLimitEnable && count >= settings.BulkLimit;
-}
-
 // The counter follows the run: created when the run reaches its threshold
 // (on the main window's thread, which owns it), then shown the new count.
 void ShowCountInCounter(const Settings& settings, uint32_t count) {
@@ -65,7 +61,7 @@ bool AcceptIntoRun(ScanDevice& device, const Settings& settings, const char* tex
   }
   StartNotifyReadThread();
   ShowCountInCounter(settings, count);
-  if (AtBulkLimit(settings, count)) EndRunAtLimit(device, settings);
+  if (BulkLimitReached(settings, count)) EndRunAtLimit(device, settings);
   return true;
 }
 
@@ -101,7 +97,7 @@ RunEnd WaitForRunEnd(HANDLE end, HANDLE trigger, const Settings& settings) {
     const DWORD woke = WaitForMultipleObjects(2, events, FALSE, timeoutMs);
     if (woke == WAIT_OBJECT_0) return RunEnd::kEnded;
     if (woke == WAIT_OBJECT_0 + 1) {
-      if (AtBulkLimit(settings, BulkCount.load())) continue;
+      if (BulkLimitReached(settings, BulkCount.load())) continue;
       return RunEnd::kContinued;
     }
     if (woke == WAIT_TIMEOUT) return RunEnd::kTimedOut;

@@ -4,6 +4,7 @@
 
 #include "block_queue.h"
 #include "lock.h"
+#include "settings.h"
 
 std::atomic<uint32_t> BulkCount{0};
 int32_t BulkFirstType = 0;
@@ -58,4 +59,8 @@ bool ClearBulkRunUpTo(uint32_t upTo) {
   ComparisonQueue.Clear();
   BulkCount.store(0);
   return true;
+}
+
+bool BulkLimitReached(const Settings& settings, uint32_t count) {
+  return settings.BulkLimitEnable && count >= settings.BulkLimit;
 }

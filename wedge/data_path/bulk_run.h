@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+class Settings;
+
 // Barcodes accepted in the current run; 0 when no run is open. Changed only
 // under the run's lock (by BulkAdmit and the clears below); any thread may
 // read it at any time.
@@ -38,3 +40,7 @@ void ClearBulkRun();
 // Forgets the run only when it holds no more than `upTo` barcodes, deciding
 // and clearing in one step. Returns true when it cleared.
 bool ClearBulkRunUpTo(uint32_t upTo);
+
+// Whether a run of `count` barcodes is at its limit (BulkLimitEnable on and
+// BulkLimit reached): it then takes no barcode and no press until cleared.
+bool BulkLimitReached(const Settings& settings, uint32_t count);

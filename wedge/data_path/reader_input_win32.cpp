@@ -23,10 +23,6 @@ namespace {
 
 const WCHAR* W(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
 
-bool AtBulkLimit(const Settings& settings) {
-  return settings.BulkLimitEnable && BulkCount.load() >= settings.BulkLimit;
-}
-
 void StopRunningScan(ScanDevice& device) {
   if (!device.Scanning) return;
   device.StopScan();
@@ -167,7 +163,7 @@ int ScanTrigger() {
     device->StartScan(device->AimerActive ? 0 : device->ScanTimeout);
     return 1;
   }
-  if (AtBulkLimit(*settings)) return 0;
+  if (BulkLimitReached(*settings, BulkCount.load())) return 0;
   device->StartScan(0);
   UpdateCounterWindow(1);
   return 1;
@@ -179,7 +175,7 @@ void OnTriggerPressed() {
   if (!device || !settings) return;
   if (device->BulkActive) {
     // At the limit the run waits to be cleared; presses do nothing until then.
-    if (AtBulkLimit(*settings)) return;
+    if (BulkLimitReached(*settings, BulkCount.load())) return;
     if (settings->BulkTriggerMode == 0 || (settings->BulkTriggerMode == 1 && !device->Scanning)) {
       SignalTriggerPressed();
       ScanTrigger();
@@ -219,7 +215,7 @@ void OnTriggerReleased() {
   const Settings* settings = g_settings;
   if (!device || !settings) return;
   if (device->BulkActive) {
-    if (AtBulkLimit(*settings)) return;
+    if (BulkLimitReached(*settings, BulkCount.load())) return;
     if (settings->BulkTriggerMode == 0) {
       StartClearComparisonQueueThread();
       StopRunningScan(*device);
