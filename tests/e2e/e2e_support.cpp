@@ -51,6 +51,12 @@ bool Program::Start(const std::wstring& exe, const std::wstring& arguments) {
   std::wstring line = CommandLine(exe, arguments);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
+  // A program started from a thread on a terminal screen opens there; a
+  // child otherwise inherits its parent's first desktop.
+  wchar_t desktop[64] = L"";
+  GetUserObjectInformationW(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, desktop,
+                            sizeof desktop, nullptr);
+  if (lstrcmpiW(desktop, L"Default") != 0 && desktop[0]) startup.lpDesktop = desktop;
   PROCESS_INFORMATION info = {};
   // No inherited handles: a child that held our output pipe would keep ctest
   // waiting after the test ends.
@@ -234,7 +240,10 @@ std::wstring WindowText(HWND window) {
 HWND FindProcessWindow(DWORD processId, const wchar_t* windowClass, const wchar_t* title,
                        bool visibleOnly) {
   WindowQuery query = {processId, windowClass, title, visibleOnly, nullptr};
-  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
+  // The calling thread's desktop: the settings tests run on a screen of
+  // their own.
+  EnumDesktopWindows(GetThreadDesktop(GetCurrentThreadId()), MatchWindow,
+                     reinterpret_cast<LPARAM>(&query));
   return query.found;
 }
 

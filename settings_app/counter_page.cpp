@@ -1,0 +1,145 @@
+// The "Counter" page: whether the bulk counter shows and after how many
+// scans, when it closes, and its type, which exchanges the fifth tab for the
+// other type's page at once.
+#include "page_support.h"
+#include "resource.h"
+#include "settings_pages.h"
+#include "settings_sheet.h"
+
+namespace {
+
+// Posted to itself: focus a field once the sheet has finished moving the
+// focus for the page change.
+enum : UINT { UM_SELECT_FIELD = WM_USER + 2 };
+
+// Enabled with bulk mode, and the rest only with the counter on as well.
+const int kBulkControls[] = {IDC_COUNTER_SHOW, IDC_COUNTER_SCANS_LABEL, IDC_COUNTER_DEFAULTS};
+const int kCounterControls[] = {IDC_COUNTER_COUNT,       IDC_COUNTER_COUNT_SPIN,
+                                IDC_COUNTER_CLOSE_EMPTY, IDC_COUNTER_CLOSE_EMPTY_NOTE,
+                                IDC_COUNTER_CLOSE_END,   IDC_COUNTER_CLOSE_END_NOTE,
+                                IDC_COUNTER_CLOSE_GROUP, IDC_COUNTER_SOLID,
+                                IDC_COUNTER_TRANSPARENT, IDC_COUNTER_TYPE_GROUP};
+
+template <size_t N>
+void Enable(HWND page, const int (&controls)[N], bool enabled) {
+  EnableControls(page, controls, static_cast<int>(N), enabled);
+}
+
+void LoadControls(HWND page) {
+  const Settings& s = *g_settings;
+  Enable(page, kBulkControls, s.BulkEnable != 0);
+  Enable(page, kCounterControls, s.BulkEnable != 0 && s.CounterEnabled != 0);
+  SetCheck(page, IDC_COUNTER_SHOW, s.CounterEnabled != 0);
+  WriteNumber(page, IDC_COUNTER_COUNT, s.CounterEnabledAfterScans);
+  SetUpDownPos(page, IDC_COUNTER_COUNT_SPIN, s.CounterEnabledAfterScans);
+  SetCheck(page, IDC_COUNTER_CLOSE_EMPTY, s.CounterCloseMode == 0);
+  SetCheck(page, IDC_COUNTER_CLOSE_END, s.CounterCloseMode == 1);
+  SetCheck(page, IDC_COUNTER_SOLID, s.CounterType == 0);
+  SetCheck(page, IDC_COUNTER_TRANSPARENT, s.CounterType == 1);
+}
+
+void StoreControls(HWND page) {
+  Settings& s = *g_settings;
+  s.SetCounterEnabled(IsChecked(page, IDC_COUNTER_SHOW) ? 1 : 0);
+  s.SetCounterEnabledAfterScans(static_cast<int>(ReadNumber(page, IDC_COUNTER_COUNT)));
+  s.SetCounterCloseMode(IsChecked(page, IDC_COUNTER_CLOSE_EMPTY) ? 0 : 1);
+  s.SetCounterType(IsChecked(page, IDC_COUNTER_SOLID) ? 0 : 1);
+}
+
+void FocusCount(HWND page) {
+  if (IsWindowEnabled(GetDlgItem(page, IDC_COUNTER_COUNT))) {
+    PostMessageW(page, UM_SELECT_FIELD, IDC_COUNTER_COUNT, 0);
+  }
+}
+
+// The record's CounterType follows when the page stores, before the new
+// counter-type page is first shown.
+void ShowSolidPage() {
+  if (TransparentPageShown == 0) return;
+  if (SwapCounterPage(IDD_SOLID_PAGE, SolidCounterPageProc, L"Solid Counter")) {
+    TransparentPageShown = 0;
+  }
+}
+
+void ShowTransparentPage() {
+  if (TransparentPageShown == 1) return;
+  if (SwapCounterPage(IDD_TRANSPARENT_PAGE, TransparentCounterPageProc, L"Transp. Counter")) {
+    TransparentPageShown = 1;
+  }
+}
+
+void ResetPage(HWND page) {
+  g_settings->ResetCounterDefaults();
+  LoadControls(page);
+  ShowTransparentPage();  // the defaults are the transparent counter
+  FocusCount(page);
+}
+
+INT_PTR OnInitDialog(HWND page) {
+  LimitText(page, IDC_COUNTER_COUNT, 2);
+  SetUpDownRange(page, IDC_COUNTER_COUNT_SPIN, 1, 99);
+  LoadControls(page);
+  FocusCount(page);
+  return TRUE;
+}
+
+INT_PTR OnCommand(HWND page, int control) {
+  switch (control) {
+    case IDC_COUNTER_SHOW:
+      StoreControls(page);
+      LoadControls(page);
+      FocusCount(page);
+      break;
+    case IDC_COUNTER_SOLID:
+      ShowSolidPage();
+      break;
+    case IDC_COUNTER_TRANSPARENT:
+      ShowTransparentPage();
+      break;
+    case IDC_COUNTER_DEFAULTS:
+      RunPageReset(page, IDC_COUNTER_DEFAULTS, ResetPage);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+INT_PTR OnNotify(HWND page, LPARAM lParam) {
+  switch (NotifyCode(lParam)) {
+    case PSN_SETACTIVE:
+      LoadControls(page);
+      FocusCount(page);
+      SetPageResult(page, 0);
+      return TRUE;
+    case PSN_KILLACTIVE:
+      StoreControls(page);
+      return AnswerKillActive(page);
+    case PSN_APPLY:
+      StoreControls(page);
+      return AnswerApply(page, g_settings->SaveCounter());
+    case PSN_RESET:
+      SetPageResult(page, 0);
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK CounterPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInitDialog(page);
+    case UM_SELECT_FIELD:
+      FocusAndSelect(page, static_cast<int>(wParam));
+      return TRUE;
+    case WM_COMMAND:
+      return OnCommand(page, LOWORD(wParam));
+    case WM_NOTIFY:
+      return OnNotify(page, lParam);
+    default:
+      return FALSE;
+  }
+}
