@@ -37,6 +37,18 @@ void FillScreenWithSheet(void* sheet) {
   SetWindowLongPtrW(window, GWL_STYLE, style & ~LONG_PTR(SheetStyleBitsToClear()));
   SetWindowPos(window, HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                GetSystemMetrics(SM_CYSCREEN), SWP_FRAMECHANGED);
+  // The desktop sizes the tabs for its own frame and margins; on a screen
+  // as narrow as the page they would run past its edge.
+  HWND tabs = reinterpret_cast<HWND>(SendMessageW(window, PSM_GETTABCONTROL, 0, 0));
+  RECT client, tab;
+  GetClientRect(window, &client);
+  if (tabs && GetWindowRect(tabs, &tab)) {
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&tab), 2);
+    if (tab.right > client.right) {
+      SetWindowPos(tabs, nullptr, 0, 0, client.right - tab.left, tab.bottom - tab.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
 }
 
 unsigned long SheetStyleBitsToClear() { return WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME; }

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "escaped_text.h"
+#include "resource.h"
+#include "settings_sheet.h"
 #include "sim_feed.h"
 #include "wedge_session.h"
 
@@ -74,6 +76,36 @@ int Fail(const char* what) {
   return 1;
 }
 
+// The supervisor's part on a terminal screen: every page of SarnuSettings
+// photographed, the preamble changed from "IN\t" to "OUT\t" by typing into
+// its box, and Save.
+int ChangeThePreamble() {
+  int result = 1;
+  OnTerminalScreen(Screen::Common240x320, [&] {
+    SettingsSheet sheet;
+    std::string why;
+    if (!sheet.Start(&why)) {
+      Fail(why.c_str());
+      return;
+    }
+    const wchar_t* names[] = {L"filter", L"bulkmode", L"common", L"counter", L"counter-type"};
+    std::vector<SheetStep> steps;
+    for (int tab = 4; tab >= 0; --tab) {
+      steps.push_back({Act::kPage, tab});
+      steps.push_back({Act::kShot, 0, std::wstring(L"demo-settings-") + names[tab]});
+    }
+    steps.push_back({Act::kType, IDC_FILTER_PREAMBLE_VALUE, L"OUT\\t"});
+    steps.push_back({Act::kShot, 0, L"demo-settings-preamble-typed"});
+    steps.push_back({Act::kSave});
+    if (!sheet.Run(steps, &why) || !sheet.Ended()) {
+      Fail(why.empty() ? "SarnuSettings did not end" : why.c_str());
+      return;
+    }
+    result = 0;
+  });
+  return result;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -127,5 +159,8 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("== notepad holds:\n");
   PrintVisible(session.Pad().Text());
   std::printf("\n");
-  return session.Exit() ? 0 : Fail("the wedge did not exit cleanly");
+  if (!session.Exit()) return Fail("the wedge did not exit cleanly");
+
+  std::printf("== SarnuSettings on the terminal: the Filter page's preamble typed as OUT\\t, saved\n");
+  return ChangeThePreamble();
 }

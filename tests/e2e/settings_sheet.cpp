@@ -49,8 +49,8 @@ DWORD SetLogPixels(DWORD dpi) {
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-// The visible sheet of a process: a "#32770" top-level window with a tab
-// control.
+}  // namespace
+
 HWND FindSheet(DWORD processId) {
   struct Query {
     DWORD processId;
@@ -74,6 +74,8 @@ HWND FindSheet(DWORD processId) {
       reinterpret_cast<LPARAM>(&query));
   return query.found;
 }
+
+namespace {
 
 LRESULT SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs = 5000) {
   DWORD_PTR result = 0;
@@ -263,6 +265,10 @@ bool SettingsSheet::Step(const SheetStep& step, std::string* why) {
       return SendWithin(control, BM_GETCHECK, 0, 0) == step.value ? true : fail("check state");
     case Act::kEnabled:
       return (IsWindowEnabled(control) ? 1 : 0) == step.value ? true : fail("enabled state");
+    case Act::kWaitEnabled:
+      return PollUntil([&] { return IsWindowEnabled(control) != FALSE; }, step.value)
+                 ? true
+                 : fail("stayed disabled");
     case Act::kVisible:
       return (IsWindowVisible(control) ? 1 : 0) == step.value ? true : fail("visibility");
     case Act::kText: {

@@ -20,6 +20,10 @@ enum class Screen { Common240x320, Tall480x640 };
 // thread's keys, window searches and screenshots see that desktop only.
 void OnTerminalScreen(Screen screen, const std::function<void()>& body);
 
+// The visible sheet of process `processId` on this thread's desktop: a
+// "#32770" top-level window with a tab control. Null when there is none.
+HWND FindSheet(DWORD processId);
+
 // One user action or one look at the sheet. `control` is a control of the
 // current page (or a tab index for kPage); `text` a typed text, an expected
 // text, a message box caption or a screenshot name; `value` a position,
@@ -34,6 +38,7 @@ enum class Act {
   kNoBox,        // no box captioned `text` appears within a second
   kChecked,      // `control` is checked (`value` 1) or clear (0)
   kEnabled,      // `control` is enabled (1) or disabled (0)
+  kWaitEnabled,  // `control` becomes enabled within `value` milliseconds
   kVisible,      // `control` is visible (1) or hidden (0)
   kText,         // `control` shows `text`
   kTrackPos,     // trackbar `control` stands at `value`
