@@ -4,7 +4,8 @@
 //
 // Input: a 17-byte header (flags, reader, suffix code, type code, counts and
 // modes), five texts each led by a length byte (ReplaceFNC1, StripLeading,
-// StripTrailing, Preamble, Postamble), then the raw barcode.
+// StripTrailing, Preamble, Postamble; 255 fills all 260 bytes of the field
+// and leaves it without a terminator), then the raw barcode.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,7 +15,7 @@
 
 namespace {
 
-enum : size_t { kGuard = 32, kHeaderSize = 17, kSuffixSize = 3 };
+enum : size_t { kGuard = 32, kHeaderSize = 17, kSuffixSize = 3, kFieldSize = 260 };
 enum : unsigned char { kGuardByte = 0x5A };
 
 // A buffer with guard bytes either side.
@@ -43,14 +44,18 @@ struct Reader {
     return *data++;
   }
   uint16_t Word() { return uint16_t(Byte() | (Byte() << 8)); }
-  // A text of up to 259 bytes into a 260-byte field, always terminated.
+  // Up to 254 bytes and a terminator into a 260-byte field, or all 260
+  // without one: the filter must stay inside the field either way.
   void Text(char* field) {
-    size_t n = Byte() % 260;
-    if (n > size) n = size;
+    const uint8_t lengthByte = Byte();
+    const size_t wanted = lengthByte == 255 ? kFieldSize : lengthByte;
+    size_t n = wanted < size ? wanted : size;
+    std::memset(field, 0, kFieldSize);
     std::memcpy(field, data, n);
-    field[n] = 0;
     data += n;
     size -= n;
+    // Short of input a full field is still full: pad it rather than end it.
+    if (wanted == kFieldSize) std::memset(field + n, 'F', kFieldSize - n);
   }
 };
 
@@ -81,6 +86,13 @@ int32_t TypeCodeFor(uint8_t selector, uint16_t other) {
   }
 }
 
+size_t BoundedLength(const char* text) {
+  const void* end = std::memchr(text, 0, kFieldSize);
+  return end ? size_t(static_cast<const char*>(end) - text) : kFieldSize;
+}
+
+bool InSet(const char* set, char c) { return std::memchr(set, c, BoundedLength(set)) != nullptr; }
+
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsAlnum(unsigned char c) {
   return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -99,8 +111,8 @@ void CheckText(const Settings& s, const char* text, size_t length) {
   // Later steps may expose or change the ends, so the sets are only
   // checked when they are the last steps to touch the text.
   if (s.ValidateContentEnable || s.ModifyCaseEnable) return;
-  if (s.StripLeadingEnable && length > 0 && std::strchr(s.StripLeading.Narrow, text[0])) abort();
-  if (s.StripTrailingEnable && length > 0 && std::strchr(s.StripTrailing.Narrow, text[length - 1]))
+  if (s.StripLeadingEnable && length > 0 && InSet(s.StripLeading.Narrow, text[0])) abort();
+  if (s.StripTrailingEnable && length > 0 && InSet(s.StripTrailing.Narrow, text[length - 1]))
     abort();
 }
 
@@ -132,8 +144,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   s.StripLast = in.Word();
   s.SendRangeStart = in.Word();
   s.SendRangeEnd = in.Word();
-  s.ValidateContentMode = in.Byte() % 4;
-  s.ModifyCaseMode = in.Byte() % 4;
+  s.ValidateContentMode = in.Byte();
+  s.ModifyCaseMode = in.Byte();
   in.Text(s.ReplaceFNC1.Narrow);
   in.Text(s.StripLeading.Narrow);
   in.Text(s.StripTrailing.Narrow);
@@ -166,8 +178,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   if (result != 1 || outLength == 0 || outLength >= kFilterBufferSize) abort();
-  const size_t pre = s.PreambleEnable ? std::strlen(s.Preamble.Decoded) : 0;
-  const size_t post = s.PostambleEnable ? std::strlen(s.Postamble.Decoded) : 0;
+  const size_t pre = s.PreambleEnable ? BoundedLength(s.Preamble.Decoded) : 0;
+  const size_t post = s.PostambleEnable ? BoundedLength(s.Postamble.Decoded) : 0;
   if (outLength <= pre + post || outLength - pre - post > received) abort();
   if (std::memcmp(out, s.Preamble.Decoded, pre) != 0) abort();
   if (std::memcmp(out + outLength - post, s.Postamble.Decoded, post) != 0) abort();

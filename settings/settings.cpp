@@ -3,6 +3,7 @@
 // added to the list is loaded, stored, reset and saved without more code.
 #include "settings.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "file_io.h"
@@ -355,4 +356,11 @@ void FormatColorText(const RgbColor& color, char16_t out[7]) {
     out[2 * i + 1] = kDigits[parts[i] & 15];
   }
   out[6] = 0;
+}
+
+double ColorDistance(const RgbColor& a, const RgbColor& b) {
+  const double red = double(a.Red) - b.Red;
+  const double green = double(a.Green) - b.Green;
+  const double blue = double(a.Blue) - b.Blue;
+  return std::sqrt(red * red + green * green + blue * blue);
 }

@@ -144,3 +144,9 @@ RgbColor ParseColorText(const char16_t* text);
 
 // The six upper-case hexadecimal digits written for a colour.
 void FormatColorText(const RgbColor& color, char16_t out[7]);
+
+// How far apart two colours are: the Euclidean distance of their red, green
+// and blue parts, 0 to about 441.67. The solid counter's digits are hard to
+// read on their background below kHardToReadColorDistance.
+double ColorDistance(const RgbColor& a, const RgbColor& b);
+constexpr double kHardToReadColorDistance = 100.0;

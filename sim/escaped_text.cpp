@@ -22,7 +22,7 @@ int DecodeEscaped(const char* text, char* out, uint32_t capacity, uint32_t* leng
       ++p;
       if (*p == '\\' || *p == '"') {
         byte = *p;
-      } else if (*p == 'x' || *p == 'X') {
+      } else if (*p == 'x') {  // never \X: sarnuconf refuses it, and one barcode file suits both
         int high = HexValue(p[1]);
         int low = high < 0 ? -1 : HexValue(p[2]);
         if (low < 0) return 0;

@@ -6,7 +6,8 @@
 #include <cstdint>
 
 // Decodes text into out (capacity bytes, no terminator added). 1 with *length set; 0 on a
-// malformed escape or when the bytes do not fit.
+// malformed escape (anything but \\, \" and \x with two hexadecimal digits of either case)
+// or when the bytes do not fit.
 int DecodeEscaped(const char* text, char* out, uint32_t capacity, uint32_t* length);
 
 // Writes the escaped form of length bytes into out (size bytes, always terminated); what

@@ -115,6 +115,107 @@ TEST_F(CheckTest, UnreadableFileIsUsageError) {
   EXPECT_EQ(Lines(r.err).size(), 1u);
 }
 
+TEST_F(CheckTest, WarnsAboutSurprisingSettingsOnlyWhenAsked) {
+  // Every file but the first two keeps FNC1 apart, so each row shows one rule.
+  const std::string fnc1 = "[Filter]\nReplaceFNC1Enable=1\nReplaceFNC1=~\n";
+  struct Row {
+    std::string ini;
+    std::vector<std::string> lines;  // behind "<file>", with --warnings
+  };
+  const Row rows[] = {
+      {"",
+       {": warning: Filter.ReplaceFNC1Enable: FNC1 replacement is off: the GS between the "
+        "fields of a GS1 barcode is typed as virtual key 1D, an input-method key that most "
+        "applications ignore, so the fields run together"}},
+      {"[Filter]\nValidateContentEnable=1\nValidateContentMode=1", {}},
+      {fnc1 + "SendRangeEnable=1\nSendRangeEnd=3\nSendRangeStart=5",
+       {":6: warning: Filter.SendRangeEnd: the range ends at character 3, before its start 5: the "
+        "start is never applied and characters 1 to 3 are sent"}},
+      {fnc1 + "SendRangeEnable=1\nSendRangeStart=5\nSendRangeEnd=5",
+       {":6: warning: Filter.SendRangeEnd: the range starts and ends at character 5: the start is "
+        "never applied and characters 1 to 5 are sent"}},
+      {fnc1 + "SendRangeEnable=1\nSendRangeStart=5\nSendRangeEnd=0", {}},
+      {fnc1 + "SendRangeEnable=0\nSendRangeStart=5\nSendRangeEnd=3", {}},
+      {fnc1 + "StripFirstEnable=1\nStripFirst=13",
+       {":5: warning: Filter.StripFirst: StripFirst 13 removes every character of a barcode of "
+        "typical length (13 characters, as EAN-13): nothing is sent for it"}},
+      {fnc1 + "StripLast=5\nStripFirstEnable=1\nStripFirst=8\nStripLastEnable=1",
+       {":7: warning: Filter.StripFirst: StripFirst 8 and StripLast 5 remove every character of a "
+        "barcode of typical length (13 characters, as EAN-13): nothing is sent for it"}},
+      {fnc1 + "StripFirstEnable=1\nStripFirst=14", {}},  // a shorter text is left alone
+      {fnc1 + "StripFirstEnable=1\nStripFirst=10\nStripLastEnable=1\nStripLast=5", {}},
+      {fnc1 + "[BulkScanning]\nBulkLimitEnable=1\nBulkLimit=1",
+       {":6: BulkScanning.BulkLimit: value 1 outside the allowed 2..999",
+        ":6: warning: BulkScanning.BulkLimit: a bulk limit of 1 ends every bulk run at its first "
+        "barcode, as a single scan would"}},
+      {fnc1 + "[BulkScanning]\nBulkLimit=65536\nBulkLimitEnable=1",
+       {":5: BulkScanning.BulkLimit: value 65536 wraps to 0",
+        ":6: warning: BulkScanning.BulkLimit: a bulk limit of 0 ends every bulk run before its "
+        "first barcode: bulk mode reads nothing"}},
+      {fnc1 + "[BulkCounterWindow]\nCounterType=0\nCounterForegroundColor=102030",
+       {":6: warning: BulkCounterWindow.CounterForegroundColor: the solid counter's colours 102030 "
+        "on 000000 are 59.9 apart, below the 100 under which the settings program calls them "
+        "hard to read"}},
+      {fnc1 + "[BulkCounterWindow]\nCounterType=0\nCounterForegroundColor=3C5000", {}},  // 100.0
+      {fnc1 + "[BulkCounterWindow]\nCounterType=1\nCounterForegroundColor=102030", {}},
+  };
+  for (const Row& row : rows) {
+    const ToolResult plain = Check(row.ini);
+    EXPECT_EQ(plain.out.find("warning:"), std::string::npos) << row.ini;
+    const ToolResult r = RunTool({"check", "--warnings", File()});
+    std::string expected;
+    for (const std::string& line : row.lines) expected += File() + line + "\n";
+    EXPECT_EQ(r.out, expected) << row.ini;
+    EXPECT_EQ(r.code, row.lines.empty() ? 0 : 1) << row.ini;
+  }
+}
+
+TEST_F(CheckTest, SeveralFilesGetAVerdictEachAndASummary) {
+  ASSERT_TRUE(WriteBytes(folder_.File("BAD.INI"), "[Filter]\nStripFirst=x\n"));
+  ASSERT_TRUE(WriteBytes(folder_.File("GOOD.INI"), "[Filter]\nReplaceFNC1Enable=1\n"));
+  ASSERT_TRUE(WriteBytes(folder_.File("PLAIN.INI"), ""));
+  const std::string bad = NativePath(folder_.File("BAD.INI")),
+                    good = NativePath(folder_.File("GOOD.INI")),
+                    plain = NativePath(folder_.File("PLAIN.INI")),
+                    missing = NativePath(folder_.File("NONE.INI"));
+  const std::string gs = ": warning: Filter.ReplaceFNC1Enable: FNC1 replacement is off";
+  struct Row {
+    std::vector<std::string> args;
+    int code;
+    std::vector<std::string> lines;  // a warning's line compared up to its length
+  };
+  const Row rows[] = {
+      {{"check", good, plain},
+       0,
+       {good + ": no problems", plain + ": no problems",
+        "2 files checked: 0 with problems, 2 clean, 0 unreadable"}},
+      {{"check", bad, good},
+       1,
+       {bad + ": 1 problem", bad + ":2: Filter.StripFirst: not a decimal number, read as 0",
+        good + ": no problems", "2 files checked: 1 with problems, 1 clean, 0 unreadable"}},
+      {{"check", "--warnings", good, plain, bad},
+       1,
+       {good + ": no problems, no warnings", plain + ": no problems, 1 warning", plain + gs,
+        bad + ": 1 problem, 1 warning",
+        bad + ":2: Filter.StripFirst: not a decimal number, read as 0", bad + gs,
+        "3 files checked: 1 with problems, 1 with warnings only, 1 clean, 0 unreadable"}},
+      {{"check", missing, good},
+       2,
+       {missing + ": cannot read", good + ": no problems",
+        "2 files checked: 0 with problems, 1 clean, 1 unreadable"}},
+  };
+  for (const Row& row : rows) {
+    const ToolResult r = RunTool(row.args);
+    EXPECT_EQ(r.code, row.code) << row.args[1];
+    const std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), row.lines.size()) << r.out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      EXPECT_EQ(lines[i].substr(0, row.lines[i].size()), row.lines[i]);
+    }
+    EXPECT_EQ(Lines(r.err).size(), row.code == 2 ? 1u : 0u) << r.err;
+  }
+}
+
 // The example shipped for administrators must itself pass.
 TEST(CheckExample, ShippedExampleIsClean) {
   std::string source = __FILE__;

@@ -2,7 +2,8 @@
 // line reader and reports, one line each, everything the wedge would ignore,
 // misread or change without a word: typos in names, numbers that do not
 // parse, wrap or are clamped, values the settings program would refuse,
-// repeated sections and keys, over-long lines.
+// repeated sections and keys, over-long lines. On request also the valid
+// settings that surprise in the field; several files get a verdict each.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -26,7 +27,7 @@ enum class Place {
 };
 
 struct Walk {
-  const Io* io;
+  std::string* report;  // the file's lines, printed once its verdict is known
   const char* fileName;
   size_t lineNumber;
   size_t problems;
@@ -41,13 +42,9 @@ struct Walk {
 void Report(Walk* walk, const std::string& subject, const std::string& problem) {
   ++walk->problems;
   // Numbers through to_string: the Windows C library lacks %zu.
-  const std::string line = std::to_string(walk->lineNumber);
-  if (subject.empty()) {
-    std::fprintf(walk->io->out, "%s:%s: %s\n", walk->fileName, line.c_str(), problem.c_str());
-  } else {
-    std::fprintf(walk->io->out, "%s:%s: %s: %s\n", walk->fileName, line.c_str(), subject.c_str(),
-                 problem.c_str());
-  }
+  *walk->report += std::string(walk->fileName) + ":" + std::to_string(walk->lineNumber) + ": ";
+  if (!subject.empty()) *walk->report += subject + ": ";
+  *walk->report += problem + "\n";
 }
 
 std::string WithHint(const std::string& problem, const std::string& hint) {
@@ -156,12 +153,32 @@ void OnLine(Walk* walk, const Settings& record, const IniLine& line, size_t rawL
   }
 }
 
-}  // namespace
+// A warning names the line of the latest of its keys that the file sets, the
+// one that completed the combination; a warning about defaults has no line.
+void ReportWarning(const Walk& walk, const SettingWarning& warning, std::string* report) {
+  size_t line = 0;
+  for (const FieldInfo* info : warning.keys) {
+    const size_t seen = walk.keyLine[size_t(info - kSettingsFields)];
+    if (seen > line) line = seen;
+  }
+  *report += walk.fileName;
+  if (line != 0) *report += ":" + std::to_string(line);
+  const FieldInfo& subject = *warning.keys[0];
+  *report += std::string(": warning: ") + subject.sectionName + "." + subject.keyName + ": " +
+             warning.text + "\n";
+}
 
-int RunCheck(const Io& io, int argc, char** argv) {
-  if (argc != 1) return Fail(io, "check takes one INI file (sarnuconf check INI)");
+struct FileVerdict {
+  bool readable;
+  size_t problems;
+  size_t warnings;
+  std::string report;
+};
+
+FileVerdict CheckFile(const Io& io, const char* name, bool withWarnings) {
+  FileVerdict verdict{false, 0, 0, std::string()};
   char16_t path[kPathUnits];
-  if (!ResolveIniPath(io, argv[0], true, path)) return kExitUsage;
+  if (!ResolveIniPath(io, name, true, path)) return verdict;
 
   // The record tells what the wedge will hold for each key, so the messages
   // never guess at the library's arithmetic.
@@ -169,10 +186,12 @@ int RunCheck(const Io& io, int argc, char** argv) {
   IniFile file;
   if (!IniOpen(&file, path)) {
     IniClose(&file);
-    return Fail(io, "cannot read %s", argv[0]);
+    Fail(io, "cannot read %s", name);
+    return verdict;
   }
-  Walk walk{&io,
-            argv[0],
+  verdict.readable = true;
+  Walk walk{&verdict.report,
+            name,
             0,
             0,
             Place::BeforeSections,
@@ -186,5 +205,72 @@ int RunCheck(const Io& io, int argc, char** argv) {
     OnLine(&walk, record, file.line, RawLineLength(file, start));
   }
   IniClose(&file);
-  return walk.problems == 0 ? kExitOk : kExitProblems;
+  verdict.problems = walk.problems;
+  if (withWarnings) {
+    const std::vector<SettingWarning> warnings = SurprisingSettings(record);
+    for (const SettingWarning& warning : warnings) ReportWarning(walk, warning, &verdict.report);
+    verdict.warnings = warnings.size();
+  }
+  return verdict;
+}
+
+std::string Counted(size_t n, const char* one, const char* many) {
+  return n == 0 ? std::string("no ") + many : std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// The line above a file's own lines when several files are checked.
+std::string VerdictLine(const char* name, const FileVerdict& verdict, bool withWarnings) {
+  if (!verdict.readable) return std::string(name) + ": cannot read";
+  std::string line = std::string(name) + ": " + Counted(verdict.problems, "problem", "problems");
+  if (withWarnings) line += ", " + Counted(verdict.warnings, "warning", "warnings");
+  return line;
+}
+
+}  // namespace
+
+int RunCheck(const Io& io, int argc, char** argv) {
+  bool withWarnings = false;
+  int first = 0;
+  for (; first < argc && std::strncmp(argv[first], "--", 2) == 0; ++first) {
+    if (std::strcmp(argv[first], "--") == 0) {
+      ++first;
+      break;
+    }
+    if (std::strcmp(argv[first], "--warnings") != 0) {
+      return Fail(io, "unknown option %s (check takes --warnings)", argv[first]);
+    }
+    withWarnings = true;
+  }
+  const int files = argc - first;
+  if (files < 1) return Fail(io, "check takes INI files (sarnuconf check [--warnings] INI...)");
+
+  // One file prints its lines alone, as scripts of a single site expect;
+  // several get a verdict line each and a summary at the end.
+  size_t withProblems = 0, warnedOnly = 0, clean = 0, unreadable = 0;
+  for (int i = first; i < argc; ++i) {
+    const FileVerdict verdict = CheckFile(io, argv[i], withWarnings);
+    if (files > 1) {
+      std::fprintf(io.out, "%s\n", VerdictLine(argv[i], verdict, withWarnings).c_str());
+    }
+    std::fputs(verdict.report.c_str(), io.out);
+    if (!verdict.readable) {
+      ++unreadable;
+    } else if (verdict.problems != 0) {
+      ++withProblems;
+    } else if (verdict.warnings != 0) {
+      ++warnedOnly;
+    } else {
+      ++clean;
+    }
+  }
+  if (files > 1) {
+    std::string summary = std::to_string(files) +
+                          " files checked: " + std::to_string(withProblems) + " with problems, ";
+    if (withWarnings) summary += std::to_string(warnedOnly) + " with warnings only, ";
+    summary += std::to_string(clean) + " clean, " + std::to_string(unreadable) + " unreadable";
+    std::fprintf(io.out, "%s\n", summary.c_str());
+  }
+  // A file that could not be read was not checked: that outweighs problems.
+  if (unreadable != 0) return kExitUsage;
+  return withProblems + warnedOnly == 0 ? kExitOk : kExitProblems;
 }

@@ -1,9 +1,11 @@
 // Pieces of "sarnuconf check" that judge one thing at a time: a key's value
-// against its field, and the nearest known name for a typo.
+// against its field, the nearest known name for a typo, and settings that are
+// valid but surprising on a terminal.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "settings.h"
 #include "settings_table.h"
@@ -26,3 +28,17 @@ std::string KeyHint(const char* section, const std::string& key);
 
 // The known section closest to a header's name, as a hint, or "".
 std::string SectionHint(const std::string& name);
+
+// A setting that loads as written and that the settings program accepts, but
+// that makes a terminal do what a site rarely means. `keys` are the fields
+// that together cause it, the one it is reported under first.
+struct SettingWarning {
+  std::vector<const FieldInfo*> keys;
+  std::string text;
+};
+
+// Every such setting of a loaded record, in a fixed order: FNC1 typed as a
+// key that applications ignore, a send range whose start never applies, strip
+// counts that empty a barcode of typical length, a bulk limit below 2, solid
+// counter colours that are hard to read.
+std::vector<SettingWarning> SurprisingSettings(const Settings& record);

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <vector>
+
+class Settings;
 
 struct Io {
   FILE* out;
@@ -15,9 +18,20 @@ struct Io {
 // codes of sarnuconf.h.
 int RunShow(const Io& io, int argc, char** argv);
 int RunCheck(const Io& io, int argc, char** argv);
+int RunDiff(const Io& io, int argc, char** argv);
 int RunPreview(const Io& io, int argc, char** argv);
 int RunGet(const Io& io, int argc, char** argv);
 int RunSet(const Io& io, int argc, char** argv);
+
+// One line of "sarnuconf show": "Section.Key" (or "Section.Key#decoded", the
+// escapes of a text resolved) and the value as printed. Every key of the
+// settings list, in its order; diff compares records through these lines so
+// that it reports exactly what show would print differently.
+struct ShownSetting {
+  std::string name;
+  std::string value;
+};
+std::vector<ShownSetting> ShownSettings(const Settings& record);
 
 // Writes "sarnuconf: <message>" as one line on err and returns kExitUsage.
 int Fail(const Io& io, const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -15,8 +15,8 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"show", RunShow}, {"check", RunCheck}, {"preview", RunPreview},
-    {"get", RunGet},   {"set", RunSet},
+    {"show", RunShow},       {"check", RunCheck}, {"diff", RunDiff},
+    {"preview", RunPreview}, {"get", RunGet},     {"set", RunSet},
 };
 
 }  // namespace
@@ -28,8 +28,15 @@ void PrintUsage(FILE* out) {
       "      every key as Section.Key=value after loading, in the settings' own\n"
       "      order; Preamble, Postamble and ReplaceFNC1 also as\n"
       "      Section.Key#decoded=BYTES, the escapes resolved\n"
-      "  sarnuconf check INI\n"
+      "  sarnuconf check [--warnings] INI...\n"
       "      one line FILE:LINE: WHAT: PROBLEM per problem; exit 1 when there is any\n"
+      "      --warnings  also FILE[:LINE]: warning: WHAT: TEXT for settings that are\n"
+      "                  valid but surprising on a terminal; they count like problems\n"
+      "      several files: a line FILE: N problems[, N warnings] (or FILE: cannot read)\n"
+      "      above each file's lines, and a summary line at the end\n"
+      "  sarnuconf diff A B\n"
+      "      one line Section.Key: \"VALUE A\" -> \"VALUE B\" per line of show that\n"
+      "      differs between the two files; exit 1 when any does\n"
       "  sarnuconf preview INI --reader laser|imager|none [--suffix-code N]\n"
       "                        [--buffer-type N] [--type N] [--] BARCODE...\n"
       "      per barcode: send=0, or\n"
@@ -48,8 +55,8 @@ void PrintUsage(FILE* out) {
       "      or the value does not read back as written\n"
       "escaped form (barcodes, suffix, output, clipboard, decoded texts): printable\n"
       "ASCII as itself, \\\\ and \\\" for \\ and \", any other byte \\xHH (\\x1D is GS)\n"
-      "INI is a path of this machine. Exit codes: 0 fine, 1 problems or not found,\n"
-      "2 bad usage, unreadable file or bad number.\n",
+      "INI is a path of this machine. Exit codes: 0 fine, 1 problems, differences or\n"
+      "not found, 2 bad usage, unreadable file or bad number.\n",
       out);
 }
 

@@ -8,7 +8,7 @@
 enum : int {
   kExitOk = 0,
   kExitFound = 0,
-  kExitProblems = 1,  // check found problems, get found nothing, set failed
+  kExitProblems = 1,  // check found problems, diff differences, get nothing, set failed
   kExitUsage = 2,     // bad usage, unreadable file, bad number: one line on err
 };
 

@@ -1,8 +1,9 @@
 // "sarnuconf show": the effective settings, loaded by the settings record
-// itself, one Section.Key=value line per key in the record's own order, so
-// two sites' files can be compared with diff.
+// itself, one Section.Key=value line per key in the record's own order. The
+// lines are also what "sarnuconf diff" compares.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "commands.h"
 #include "escaped_text.h"
@@ -41,22 +42,30 @@ std::string FieldValueText(const Settings& record, const FieldInfo& info) {
 
 }  // namespace
 
+std::vector<ShownSetting> ShownSettings(const Settings& record) {
+  std::vector<ShownSetting> shown;
+  for (size_t i = 0; i < kSettingsFieldCount; ++i) {
+    const FieldInfo& info = kSettingsFields[i];
+    const std::string name = std::string(info.sectionName) + "." + info.keyName;
+    shown.push_back({name, FieldValueText(record, info)});
+    // What the wedge actually sends for the three texts that take escapes.
+    if (info.kind == FieldKind::Text) {
+      const TextSetting& text = FieldOf<TextSetting>(record, info);
+      shown.push_back({name + "#decoded",
+                       Escaped(text.Decoded, BoundedLength(text.Decoded, sizeof text.Decoded))});
+    }
+  }
+  return shown;
+}
+
 int RunShow(const Io& io, int argc, char** argv) {
   if (argc != 1) return Fail(io, "show takes one INI file (sarnuconf show INI)");
   char16_t path[kPathUnits];
   if (!ResolveIniPath(io, argv[0], true, path)) return kExitUsage;
 
   Settings record(kScannerLaser, path, u"");
-  for (size_t i = 0; i < kSettingsFieldCount; ++i) {
-    const FieldInfo& info = kSettingsFields[i];
-    std::fprintf(io.out, "%s.%s=%s\n", info.sectionName, info.keyName,
-                 FieldValueText(record, info).c_str());
-    // What the wedge actually sends for the three texts that take escapes.
-    if (info.kind == FieldKind::Text) {
-      const TextSetting& text = FieldOf<TextSetting>(record, info);
-      std::fprintf(io.out, "%s.%s#decoded=%s\n", info.sectionName, info.keyName,
-                   Escaped(text.Decoded, BoundedLength(text.Decoded, sizeof text.Decoded)).c_str());
-    }
+  for (const ShownSetting& line : ShownSettings(record)) {
+    std::fprintf(io.out, "%s=%s\n", line.name.c_str(), line.value.c_str());
   }
   return kExitOk;
 }
