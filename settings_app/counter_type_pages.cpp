@@ -286,7 +286,7 @@ INT_PTR OnApply(HWND page, const CounterTypePage& desc) {
   StoreControls(page, desc);
   if (!desc.transparent &&
       ColorDistance(g_settings->CounterForegroundColor, g_settings->CounterBackgroundColor) <
-          kReadableColorDistance &&
+          kHardToReadColorDistance &&
       !ConfirmHardToReadColors()) {
     SetPageResult(page, PSNRET_INVALID_NOCHANGEPAGE);
     return TRUE;

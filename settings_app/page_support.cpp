@@ -3,7 +3,6 @@
 // helpers, so that each page reads as its own rules only.
 #include "page_support.h"
 
-#include <cmath>
 #include <cstdarg>
 
 #include "device_libraries.h"
@@ -76,13 +75,6 @@ void AskSoftReset() {
 }
 
 void ShowSaveError() { MessageBoxW(nullptr, L"Error!", L"SarnuSettings ERROR", 0); }
-
-double ColorDistance(const RgbColor& a, const RgbColor& b) {
-  const double red = double(a.Red) - b.Red;
-  const double green = double(a.Green) - b.Green;
-  const double blue = double(a.Blue) - b.Blue;
-  return std::sqrt(red * red + green * green + blue * blue);
-}
 
 LRESULT CALLBACK TrackbarSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == 0x0119) return 1;

@@ -33,11 +33,6 @@ void AskSoftReset();
 // "Error!" / "SarnuSettings ERROR", OK only.
 void ShowSaveError();
 
-// The Euclidean distance of two colours in RGB space, 0 to 441.67.
-double ColorDistance(const RgbColor& a, const RgbColor& b);
-// Below this a solid counter's colours are hard to read.
-constexpr double kReadableColorDistance = 100.0;
-
 // Swallows message 0x0119 (answered 1) and passes every other message to
 // the trackbar class's own procedure. Install with SubclassTrackbar.
 LRESULT CALLBACK TrackbarSubclassProc(HWND window, UINT message, WPARAM wParam,

@@ -31,7 +31,7 @@ TEST(SettingsPages, ColorDistanceAtTheReadabilityBoundary) {
     const double d = ColorDistance(r.a, r.b);
     EXPECT_NEAR(r.distance, d, 0.005);
     EXPECT_EQ(d, ColorDistance(r.b, r.a));
-    EXPECT_EQ(r.hardToRead, d < kReadableColorDistance) << r.distance;
+    EXPECT_EQ(r.hardToRead, d < kHardToReadColorDistance) << r.distance;
   }
 }
 
