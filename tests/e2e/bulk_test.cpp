@@ -9,7 +9,9 @@
 
 #include "e2e_support.h"
 #include "sim_feed.h"
+#include "key_sink.h"
 #include "sim_log.h"
+#include <vector>
 #include "wedge_session.h"
 
 namespace {
@@ -211,6 +213,60 @@ TEST_F(Bulk, TransparentCounterShowsOnlyItsDigits) {
                                 "CounterEnabled=1\r\nCounterEnabledAfterScans=2\r\n"
                                 "CounterCloseMode=0\r\nCounterType=1\r\n"));
   CounterScenario(session_, L"counter-transparent");
+}
+
+}  // namespace
+
+namespace {
+
+// A run's end must forget the list even while the run's own scan is still
+// marked as running: with clear-after 0 the forget timer runs out before the
+// release has stopped the scan, and a stop that fails leaves it marked.
+TEST_F(Bulk, TheNextRunTypesTheSameBarcodesAgain) {
+  const struct {
+    const char* name;
+    const wchar_t* fault;  // simterm fail arguments before the first release
+  } rows[] = {{"clear-after 0", nullptr}, {"a failing stop", L"LZRStopScanning -3 --once"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    ASSERT_NO_FATAL_FAILURE(Start("BulkScannedListClearAfter=0\r\n"
+                                  "BulkScannedListClearImmediatelyUpto=1\r\nBulkSameLength=0\r\n"));
+    Queue(L"NEXT1 NEXT2");
+    session_.Press();
+    ASSERT_EQ(L"NEXT1\r\nNEXT2\r\n", Typed(L"NEXT1\r\nNEXT2\r\n"));
+    if (row.fault) ASSERT_TRUE(WedgeSession::Sim(std::wstring(L"fail ") + row.fault));
+    session_.Release();
+    Sleep(500);
+    // After a failed stop the next release stops the scan for good.
+    if (row.fault) session_.Pull(200);
+    Queue(L"NEXT1 NEXT2");
+    session_.Press();
+    EXPECT_EQ(L"NEXT1\r\nNEXT2\r\nNEXT1\r\nNEXT2\r\n", Typed(L"NEXT1\r\nNEXT2\r\nNEXT1\r\nNEXT2\r\n"));
+    session_.Release();
+    EXPECT_TRUE(session_.Exit());
+  }
+}
+
+// Exit with a long backlog queued: the wedge ends at once with 0 and types
+// nothing more. Typed into the key sink, which keeps up with the wedge, so
+// no keys wait in the system's own input queue.
+TEST_F(Bulk, ExitInTheMiddleOfABacklogStopsTypingPromptly) {
+  ASSERT_NO_FATAL_FAILURE(Start("BulkSameLength=0\r\n"));
+  KeySink sink;
+  ASSERT_TRUE(sink.Open());
+  std::vector<std::string> labels;
+  for (int i = 0; i < 300; ++i) labels.push_back("BACKLOG" + std::to_string(1000 + i));
+  session_.Press();
+  ASSERT_EQ(labels.size(), SimFeedAll(labels));
+  PollUntil([&] { return sink.Length() > 200; }, 10000);
+  const ULONGLONG exitAt = GetTickCount64();
+  EXPECT_TRUE(session_.Exit());
+  EXPECT_LT(GetTickCount64() - exitAt, 2500u) << "the wedge waited for its backlog";
+  const size_t atExit = sink.Length();
+  Sleep(1500);
+  // At most the barcode being typed at the exit is finished.
+  EXPECT_LE(sink.Length(), atExit + 13) << "typing went on after Exit";
+  EXPECT_LT(sink.Length(), 300u * 12) << "the whole backlog was typed";
 }
 
 }  // namespace

@@ -62,19 +62,21 @@ TEST_F(RunEndTest, WhoForgetsTheListWhenTheTimerRunsOut) {
   const struct {
     const char* name;
     int counterEnabled, closeMode;
-    bool counterOpen, scanning;
+    bool counterOpen, scanning, newScan;
     int run;
     bool cleared;
   } rows[] = {
-      {"counter off", 0, 0, false, false, 3, true},
-      {"counter closes at once", 1, 1, false, false, 3, true},
+      {"counter off", 0, 0, false, false, false, 3, true},
+      {"counter closes at once", 1, 1, false, false, false, 3, true},
       // The open counter's countdown clears the list when it closes.
-      {"countdown of an open counter", 1, 0, true, false, 3, false},
+      {"countdown of an open counter", 1, 0, true, false, false, 3, false},
       // No counter came up for this short run: nothing else would ever clear.
-      {"counter enabled but never shown", 1, 0, false, false, 3, true},
+      {"counter enabled but never shown", 1, 0, false, false, false, 3, true},
       // A press came before the thread listened and a new scan runs: same run.
-      {"a scan runs again", 0, 0, false, true, 3, false},
-      {"short run, at once whatever runs", 0, 0, false, true, 1, true},
+      {"a new scan runs", 0, 0, false, true, true, 3, false},
+      // The run's own scan, not stopped yet or its stop failed.
+      {"the run's scan still marked", 0, 0, false, true, false, 3, true},
+      {"short run, at once whatever runs", 0, 0, false, true, true, 1, true},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -84,7 +86,9 @@ TEST_F(RunEndTest, WhoForgetsTheListWhenTheTimerRunsOut) {
     g_counterWindow = row.counterOpen ? counter : nullptr;
     device_->Scanning = row.scanning ? 1 : 0;
     Run(row.run);
-    EXPECT_EQ(ClearComparisonQueueThread(), 1);
+    const uint32_t atRunEnd = device_->ScanStarts.load();
+    if (row.newScan) device_->ScanStarts.fetch_add(1);
+    EXPECT_EQ(ClearComparisonQueueThread(atRunEnd), 1);
     EXPECT_EQ(BulkCount.load() == 0, row.cleared);
     EXPECT_EQ(ComparisonQueue.IsEmpty() != 0, row.cleared);
   }

@@ -17,5 +17,5 @@ int AcceptBarcode(char* text, uint32_t length, int32_t type);
 // seconds unless the trigger is pressed again or the counter window's
 // countdown does it). Returns 1, or 0 after an ownerless
 // "ClearComparisonQueueThread\r\nEvent\r\nERROR!" box.
-int ClearComparisonQueueThread();
+int ClearComparisonQueueThread(uint32_t scansAtRunEnd);
 void StartClearComparisonQueueThread();

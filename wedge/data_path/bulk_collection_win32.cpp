@@ -106,11 +106,13 @@ RunEnd WaitForRunEnd(HANDLE end, HANDLE trigger, const Settings& settings) {
   }
 }
 
-void ForgetRunAfterTimeout(const Settings& settings) {
+void ForgetRunAfterTimeout(const Settings& settings, uint32_t scansAtRunEnd) {
   // A press that came before this thread started listening has begun a new
   // scan of the same run: clearing now would let its duplicates through.
+  // The run's own scan may still be marked as running (its stop comes after
+  // this thread starts, or failed): that is no reason to keep the list.
   const ScanDevice* device = g_scanDevice;
-  if (device && device->Scanning) return;
+  if (device && device->Scanning && device->ScanStarts.load() != scansAtRunEnd) return;
   // In close mode 0 an open counter's countdown clears the list when it
   // closes. Without an open counter nothing else would ever clear it, and
   // the next run would silently refuse these barcodes.
@@ -120,7 +122,7 @@ void ForgetRunAfterTimeout(const Settings& settings) {
 
 }  // namespace
 
-int ClearComparisonQueueThread() {
+int ClearComparisonQueueThread(uint32_t scansAtRunEnd) {
   SetThreadPriorityCe(2);
   HANDLE end = CreateEventW(nullptr, TRUE, FALSE, W(kEventSarnuEnd));
   HANDLE trigger = CreateEventW(nullptr, FALSE, FALSE, W(kEventSarnuTrigger));
@@ -143,7 +145,7 @@ int ClearComparisonQueueThread() {
         if (HWND counter = g_counterWindow) PostMessageW(counter, UM_COUNTER_SCAN, 0, 0);
         break;
       case RunEnd::kTimedOut:
-        ForgetRunAfterTimeout(*settings);
+        ForgetRunAfterTimeout(*settings, scansAtRunEnd);
         break;
     }
   }
@@ -153,8 +155,15 @@ int ClearComparisonQueueThread() {
 }
 
 void StartClearComparisonQueueThread() {
+  // Noted now, before the caller stops the run's scan and before a new press
+  // could start the next one.
+  const ScanDevice* device = g_scanDevice;
+  const uintptr_t scans = device ? device->ScanStarts.load() : 0;
   HANDLE thread = CreateThread(
-      nullptr, 0, [](LPVOID) -> DWORD { return DWORD(ClearComparisonQueueThread()); }, nullptr, 0,
-      nullptr);
+      nullptr, 0,
+      [](LPVOID scans) -> DWORD {
+        return DWORD(ClearComparisonQueueThread(uint32_t(reinterpret_cast<uintptr_t>(scans))));
+      },
+      reinterpret_cast<LPVOID>(scans), 0, nullptr);
   if (thread) CloseHandle(thread);
 }

@@ -20,6 +20,11 @@ namespace {
 const uint8_t* g_suffixChar = nullptr;
 const uint8_t* g_bufferType = nullptr;
 HWND g_clipboardOwner = nullptr;
+// The output thread's handle of EventSarnuEnd: after Exit nothing more is
+// typed, even with barcodes still queued.
+HANDLE g_endEvent = nullptr;
+
+bool WedgeEnding() { return g_endEvent && WaitForSingleObject(g_endEvent, 0) == WAIT_OBJECT_0; }
 
 // Used by the output thread only; static so that typing allocates nothing.
 char g_outputBuffer[kFilterBufferSize];
@@ -80,6 +85,7 @@ int OutputThread() {
     return 0;
   }
   const HANDLE events[2] = {end, data};
+  g_endEvent = end;
   int result = 1;
   for (;;) {
     const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
@@ -92,13 +98,14 @@ int OutputThread() {
       break;
     }
   }
+  g_endEvent = nullptr;
   CloseHandle(end);
   CloseHandle(data);
   return result;
 }
 
 int ProcessOutputQueue() {
-  while (!OutputQueue.IsEmpty()) {
+  while (!OutputQueue.IsEmpty() && !WedgeEnding()) {
     size_t length = 0;
     char* item = OutputQueue.PopFront(&length);
     if (!item) break;

@@ -131,6 +131,7 @@ int ScanDevice::StartScan(uint32_t timeoutMs) {
       Scanning = 0;
       break;
   }
+  if (Scanning) ScanStarts.fetch_add(1);
   return int(Scanning);
 }
 

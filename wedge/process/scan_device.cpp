@@ -32,6 +32,7 @@ ScanDevice::ScanDevice(HWND mainWindow)
       AimerActive(0),
       IsOpen(0),
       Scanning(0),
+      ScanStarts(0),
       StartedEvent(nullptr),
       StoppedEvent(nullptr),
       CamModeActiveEvent(nullptr),

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "lock.h"
@@ -91,6 +92,10 @@ class ScanDevice {
   uint32_t AimerActive;
   uint32_t IsOpen;
   uint32_t Scanning;
+  // Scans started so far. A bulk run's end notes it, so that the forget
+  // timer can tell a new scan of the same run from the run's own scan whose
+  // stop has not (or could not) come yet.
+  std::atomic<uint32_t> ScanStarts;
   HANDLE StartedEvent;
   HANDLE StoppedEvent;
   HANDLE CamModeActiveEvent;

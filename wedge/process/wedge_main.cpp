@@ -204,14 +204,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   if (end) SetEvent(end);
   CloseHandle(dataAvailable);
   CloseHandle(trigger);
-  // A thread still inside a queue would touch freed blocks; the process ends
-  // in a moment anyway, so the queues are then left to it.
-  if (WaitForThreads()) ReleaseQueues();
+  // The hook is called on this thread, which pumps no more messages: every
+  // key the output thread still sends would wait for the system to give up
+  // on the hook, and the threads would not end in time.
+  RemoveKeyboardHook();
+  // A thread still running may be inside a queue, or typing from the
+  // settings and the reader's values; the process ends in a moment anyway,
+  // so what such a thread can reach is then left to it.
+  const bool threadsEnded = WaitForThreads();
+  if (threadsEnded) ReleaseQueues();
   if (end) CloseHandle(end);
   // The counter window's drawing objects are released by the counter window.
-  RemoveKeyboardHook();
-  ReleaseSettings();
-  ReleaseScanDevice();
+  if (threadsEnded) {
+    ReleaseSettings();
+    ReleaseScanDevice();
+  }
   ReleaseMutexHandle(mutex);
   return exitCode;
 }
