@@ -237,10 +237,26 @@ void SimClearFault(SimState* s, const char* call) {
   }
 }
 
+HANDLE SimReaderWakeEvent() {
+  static const HANDLE event = [] {
+    WCHAR base[96];
+    SimBaseName(base, 96);
+    WCHAR name[128];
+    swprintf(name, 128, L"%lsReaderWake", base);
+    return CreateEventW(nullptr, FALSE, FALSE, name);
+  }();
+  return event;
+}
+
+void SimWakeReader() {
+  if (HANDLE event = SimReaderWakeEvent()) SetEvent(event);
+}
+
 int SimQueuePush(SimState* s, const SimBarcode& barcode) {
   if (s->queue_count >= kSimQueueSize) return 0;
   s->queue[(s->queue_head + s->queue_count) % kSimQueueSize] = barcode;
   ++s->queue_count;
+  SimWakeReader();
   return 1;
 }
 

@@ -164,6 +164,12 @@ void SimClearFault(SimState* s, const char* call);
 
 // 1 when queued; 0 when the queue is full.
 int SimQueuePush(SimState* s, const SimBarcode& barcode);
+
+// A real reader hands a barcode over the moment it has decoded it. The
+// running scan waits on this auto-reset event (per simulator state), which
+// a queued barcode and a cleared read buffer set, instead of polling.
+HANDLE SimReaderWakeEvent();
+void SimWakeReader();
 // 1 with the oldest barcode taken out; 0 when the queue is empty.
 int SimQueuePop(SimState* s, SimBarcode* barcode);
 

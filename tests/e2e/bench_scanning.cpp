@@ -1,9 +1,10 @@
 // Scanning speed of the whole wedge under Wine: barcodes fed to the
 // simulated laser in one bulk run until they are typed into a window of
 // this process, against the same key events injected bare from here (the
-// baseline, measured in the same run), and the latency of single barcodes
-// from entering the reader (which signals within its 2 ms poll) to the
-// last typed character.
+// baseline, measured in the same run), the latency of single barcodes from
+// entering the reader to the last typed character, taken in turns with bare
+// injection, and where that latency goes, stage by stage, in the wedge's
+// stamped build.
 #include <windows.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "key_sink.h"
 #include "key_table.h"
 #include "sim_feed.h"
+#include "stage_stamps.h"
 #include "wedge_session.h"
 
 namespace {
@@ -65,16 +67,37 @@ bool TimeBareRun(KeySink& sink, const std::vector<std::string>& barcodes, size_t
   return true;
 }
 
-// One barcode at a time; `deliver` puts it in front of the reader or
-// injects it bare. Microseconds until its last character arrived.
+// Microseconds from handing one barcode over until its last character
+// arrived.
 template <typename Deliver>
-bool Latencies(KeySink& sink, char prefix, Deliver deliver, std::vector<double>* out) {
-  for (const std::string& b : Barcodes(prefix, kLatencyRounds)) {
-    sink.Clear();
-    const LONGLONG start = BenchNow();
-    if (!deliver(b)) return false;
-    if (!sink.WaitForLength(b.size() + 1, 5000)) return false;
-    out->push_back(BenchMicroseconds(sink.LastCharacterCounter() - start));
+bool Latency(KeySink& sink, const std::string& barcode, Deliver deliver, double* out) {
+  sink.Clear();
+  const LONGLONG start = BenchNow();
+  if (!deliver(barcode)) return false;
+  if (!sink.WaitForLength(barcode.size() + 1, 5000)) return false;
+  *out = BenchMicroseconds(sink.LastCharacterCounter() - start);
+  return true;
+}
+
+// Single barcodes through the wedge and bare, taken in turns, so that both
+// see the machine in the same state (Wine stays busy for a few seconds
+// after a long run).
+bool Latencies(KeySink& sink, std::vector<double>* wedge, std::vector<double>* bare) {
+  const std::vector<std::string> wedgeBarcodes = Barcodes('L', kLatencyRounds);
+  const std::vector<std::string> bareBarcodes = Barcodes('K', kLatencyRounds);
+  for (int i = 0; i < kLatencyRounds; ++i) {
+    double w = 0, b = 0;
+    if (!Latency(sink, wedgeBarcodes[i], [](const std::string& t) { return SimQueueOne(t); }, &w) ||
+        !Latency(sink, bareBarcodes[i],
+                 [](const std::string& t) {
+                   InjectBare(t);
+                   return true;
+                 },
+                 &b)) {
+      return false;
+    }
+    wedge->push_back(w);
+    bare->push_back(b);
   }
   return true;
 }
@@ -82,6 +105,61 @@ bool Latencies(KeySink& sink, char prefix, Deliver deliver, std::vector<double>*
 int Fail(const char* what) {
   std::fprintf(stderr, "scan bench: %s\n", what);
   return 1;
+}
+
+// Where one barcode's latency goes: single barcodes through the wedge's
+// stamped build, each stage the median time from the stage before.
+bool PrintStageBreakdown(KeySink& sink) {
+  HANDLE mapping = OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, SARNU_STAGE_STAMP_MAPPING);
+  StageStampTable* table =
+      mapping ? static_cast<StageStampTable*>(
+                    MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(StageStampTable)))
+              : nullptr;
+  if (!table) return false;
+  // Spans between two stamps; -1 is the moment the barcode was queued to
+  // the reader, kStageCount the arrival of its last character.
+  const struct {
+    const char* name;
+    int from, to;
+  } spans[] = {
+      {"barcode queued to reader signal (the simulator)", -1, kStageReaderSignal},
+      {"reader signal to LzrReadThread awake", kStageReaderSignal, kStageReaderAwake},
+      {"read and AcceptBarcode until queued for output", kStageReaderAwake, kStageQueued},
+      {"good-read thread start (beside the output)", kStageNotifyStart, kStageNotifyStarted},
+      {"queued to OutputThread awake", kStageQueued, kStageOutputAwake},
+      {"filter", kStageOutputAwake, kStageFiltered},
+      {"key events sent", kStageFiltered, kStageKeysSent},
+      {"last key event to its arrival", kStageKeysSent, kStageCount},
+  };
+  const size_t kSpans = sizeof spans / sizeof spans[0];
+  std::vector<double> took[kSpans];
+  std::vector<double> whole;
+  for (const std::string& b : Barcodes('S', 100)) {
+    for (auto& stamp : table->stamp) stamp = 0;
+    sink.Clear();
+    const LONGLONG queued = BenchNow();
+    if (!SimQueueOne(b) || !sink.WaitForLength(b.size() + 1, 5000)) return false;
+    const LONGLONG arrived = sink.LastCharacterCounter();
+    auto at = [&](int stage) {
+      return stage < 0 ? queued : stage == kStageCount ? arrived : LONGLONG(table->stamp[stage]);
+    };
+    for (size_t i = 0; i < kSpans; ++i) {
+      took[i].push_back(BenchMicroseconds(at(spans[i].to) - at(spans[i].from)));
+    }
+    whole.push_back(BenchMicroseconds(arrived - queued));
+  }
+  double total = 0;
+  for (size_t i = 0; i < kSpans; ++i) {
+    const double median = Percentile(took[i], 0.5);
+    if (spans[i].from != kStageNotifyStart) total += median;
+    std::printf("scan stage %-50s median %7.0f us\n", spans[i].name, median);
+  }
+  std::printf("scan stages on the output's road, sum of medians: %.0f us; whole latency median "
+              "%.0f us\n",
+              total, Percentile(whole, 0.5));
+  UnmapViewOfFile(table);
+  CloseHandle(mapping);
+  return true;
 }
 
 }  // namespace
@@ -104,6 +182,7 @@ int main() {
   const size_t characters = size_t(kBarcodes) * (wedgeBarcodes[0].size() + 1);
   double wedgeSeconds = 0, bareSeconds = 0;
   if (!TimeBareRun(sink, bareBarcodes, characters, &bareSeconds)) return Fail("bare run lost keys");
+  Sleep(3000);
   session.Press();
   if (!WedgeSession::WaitScanning(true)) return Fail("the trigger started no scan");
   if (!TimeWedgeRun(sink, wedgeBarcodes, characters, &wedgeSeconds)) {
@@ -112,16 +191,8 @@ int main() {
   if (sink.Text().compare(0, 9, L"W0-00000\r") != 0) return Fail("the wedge typed something else");
 
   std::vector<double> wedgeLatency, bareLatency;
-  const bool latencyOk =
-      Latencies(
-          sink, 'L', [](const std::string& b) { return SimQueueOne(b); }, &wedgeLatency) &&
-      Latencies(
-          sink, 'K',
-          [](const std::string& b) {
-            InjectBare(b);
-            return true;
-          },
-          &bareLatency);
+  Sleep(3000);
+  const bool latencyOk = Latencies(sink, &wedgeLatency, &bareLatency);
   session.Release();
   if (!latencyOk) return Fail("a single barcode never arrived");
 
@@ -135,5 +206,19 @@ int main() {
   std::printf("bare latency median: %.0f us, p99: %.0f us; latency ratio: %.2f\n",
               Percentile(bareLatency, 0.5), Percentile(bareLatency, 0.99),
               Percentile(wedgeLatency, 0.5) / Percentile(bareLatency, 0.5));
-  return session.Exit() ? 0 : Fail("the wedge did not exit cleanly");
+  if (!session.Exit()) return Fail("the wedge did not exit cleanly");
+
+  WedgeSession stamped;
+  stamped.program = L"SarnuStamped.exe";
+  if (!stamped.Start("laser", SessionIni("[BulkScanning]\r\nBulkEnable=1\r\nBulkActivationMode=0\r\n"
+                                         "[BulkCounterWindow]\r\nCounterEnabled=0\r\n"),
+                     &why)) {
+    return Fail(why.c_str());
+  }
+  if (!sink.Open()) return Fail("the key sink did not get the focus");
+  stamped.Press();
+  const bool stagesOk = PrintStageBreakdown(sink);
+  stamped.Release();
+  if (!stagesOk) return Fail("no stage stamps from the stamped wedge");
+  return stamped.Exit() ? 0 : Fail("the stamped wedge did not exit cleanly");
 }

@@ -66,7 +66,7 @@ bool WedgeSession::Start(const char* reader, const std::string& ini, std::string
   }
   ResetEvent(started_);
   if (!notepad_.Open()) return fail("notepad did not come up");
-  if (!wedge_.Start(L"Sarnu.exe")) return fail("Sarnu.exe did not start");
+  if (!wedge_.Start(program)) return fail("the wedge did not start");
   window_ = WaitForProcessWindow(wedge_.Id(), L"Sarnu", L"Sarnu", false, 20000);
   if (!window_) return fail("no wedge window");
   if (WaitForSingleObject(started_, 20000) != WAIT_OBJECT_0) return fail("reader not activated");

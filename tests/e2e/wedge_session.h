@@ -46,6 +46,9 @@ class WedgeSession {
   // "simterm set" arguments applied to the fresh terminal before the wedge
   // starts (reader values the wedge fetches at activation).
   std::vector<std::wstring> presets;
+  // The wedge's program: the shipped one unless a benchmark wants its
+  // stamped build.
+  std::wstring program = L"Sarnu.exe";
 
   Notepad& Pad() { return notepad_; }
   HWND Window() const { return window_; }

@@ -12,6 +12,7 @@
 #include "process_globals.h"
 #include "scan_device.h"
 #include "settings.h"
+#include "stage_stamps.h"
 #include "thread_priority.h"
 #include "wedge_events.h"
 #include "wedge_messages.h"
@@ -51,18 +52,17 @@ void EndRunAtLimit(ScanDevice& device, const Settings& settings) {
   StartClearComparisonQueueThread();
 }
 
-// The bulk rules; false when the barcode is refused.
-bool AcceptIntoRun(ScanDevice& device, const Settings& settings, const char* text, uint32_t length,
-                   int32_t type) {
-  uint32_t count = 0;
-  if (BulkAdmit(text, length, type, settings.BulkSameType != 0, settings.BulkSameLength != 0,
-                &count) != kBulkAccepted) {
-    return false;
-  }
+// After the text is on its way: the good read's signals and, in a bulk
+// run, the counter and the limit. Starting the signal thread takes longer
+// than anything else the wedge does for a barcode, so the output thread is
+// woken first and types meanwhile.
+void AfterHandOver(ScanDevice& device, const Settings& settings, bool bulk, uint32_t count) {
+  StampStage(kStageNotifyStart);
   StartNotifyReadThread();
+  StampStage(kStageNotifyStarted);
+  if (!bulk) return;
   ShowCountInCounter(settings, count);
   if (BulkLimitReached(settings, count)) EndRunAtLimit(device, settings);
-  return true;
 }
 
 }  // namespace
@@ -72,14 +72,17 @@ int AcceptBarcode(char* text, uint32_t length, int32_t type) {
   Settings* settings = g_settings;
   if (!device || !settings) return 1;
   ReplaceFnc1(*settings, device->SuffixChar, text, length, type);
-  if (device->BulkActive) {
-    if (!AcceptIntoRun(*device, *settings, text, length, type)) return 1;
-  } else {
-    StartNotifyReadThread();
+  const bool bulk = device->BulkActive != 0;
+  uint32_t count = 0;
+  if (bulk && BulkAdmit(text, length, type, settings->BulkSameType != 0,
+                        settings->BulkSameLength != 0, &count) != kBulkAccepted) {
+    return 1;
   }
   // A text that cannot be stored is lost; there is nobody to tell.
   OutputQueue.Push(text, size_t(length) + 1);
   if (HANDLE event = DataAvailableEvent()) SetEvent(event);
+  StampStage(kStageQueued);
+  AfterHandOver(*device, *settings, bulk, count);
   return 1;
 }
 

@@ -11,6 +11,7 @@
 #include "key_output.h"
 #include "key_table.h"
 #include "settings.h"
+#include "stage_stamps.h"
 #include "text_codec.h"
 #include "thread_priority.h"
 #include "wedge_events.h"
@@ -52,6 +53,7 @@ void OutputOne(char* item, size_t length) {
     ExtractSuffix(*g_settings, suffixChar, g_suffixBuffer, item);
     send = ApplyFilter(*g_settings, suffixChar, g_outputBuffer, item);
   }
+  StampStage(kStageFiltered);
   OutputQueue.Release(item);
   if (send == 0) return;
   if (ReadValue(g_bufferType) == kBufferTypeClipboard) {
@@ -63,6 +65,7 @@ void OutputOne(char* item, size_t length) {
     TypeText(g_outputBuffer);
   }
   TypeText(g_suffixBuffer);
+  StampStage(kStageKeysSent);
 }
 
 }  // namespace
@@ -91,6 +94,7 @@ int OutputThread() {
     const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
     if (woke == WAIT_OBJECT_0) break;
     if (woke == WAIT_OBJECT_0 + 1) {
+      StampStage(kStageOutputAwake);
       ProcessOutputQueue();
     } else if (woke == WAIT_FAILED) {
       // Waiting again would fail again at once and spin a core for ever.

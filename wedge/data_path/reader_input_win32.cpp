@@ -15,6 +15,7 @@
 #include "reader_input.h"
 #include "scan_device.h"
 #include "settings.h"
+#include "stage_stamps.h"
 #include "thread_priority.h"
 #include "wedge_events.h"
 #include "wedge_messages.h"
@@ -289,6 +290,7 @@ int LzrReadThread() {
     const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
     if (woke == WAIT_OBJECT_0) break;
     if (woke == WAIT_OBJECT_0 + 1) {
+      StampStage(kStageReaderAwake);
       if (ScanDevice* device = g_scanDevice) OnLaserSignal(*device);
       continue;
     }

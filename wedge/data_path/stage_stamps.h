@@ -1,0 +1,30 @@
+// Time stamps of one barcode's road through the wedge, for the scanning
+// benchmark's breakdown. The shipped wedge never sets the hook, so each
+// stamp costs one test of a null pointer; the benchmark's build of the wedge
+// sets it and writes the stamps where the benchmark reads them.
+#pragma once
+
+enum StageStamp : int {
+  kStageReaderSignal,   // the reader signals a decoded barcode
+  kStageReaderAwake,    // the laser's read thread wakes for it
+  kStageQueued,         // accepted, on the output queue, the output woken
+  kStageNotifyStart,    // the good-read thread is about to start
+  kStageNotifyStarted,  // the good-read thread is started
+  kStageOutputAwake,    // the output thread wakes
+  kStageFiltered,       // the filter chain has made the text to type
+  kStageKeysSent,       // the last key event of the barcode is sent
+  kStageCount
+};
+
+// The stamps of the latest barcode, performance-counter ticks, in a shared
+// mapping of this name (a process on the same machine reads the same clock).
+struct StageStampTable {
+  volatile long long stamp[kStageCount];
+};
+#define SARNU_STAGE_STAMP_MAPPING L"SarnuStageStamps"
+
+extern void (*g_stageStampHook)(int stage);
+
+inline void StampStage(int stage) {
+  if (g_stageStampHook) g_stageStampHook(stage);
+}
