@@ -152,9 +152,15 @@ int ClearComparisonQueueThread() {
   return 1;
 }
 
+namespace {
+
+// A named entry: a lambda converts only to the default calling convention,
+// which on 32-bit x86 is not the thread entry's stdcall.
+DWORD WINAPI ClearComparisonQueueThreadEntry(LPVOID) { return DWORD(ClearComparisonQueueThread()); }
+
+}  // namespace
+
 void StartClearComparisonQueueThread() {
-  HANDLE thread = CreateThread(
-      nullptr, 0, [](LPVOID) -> DWORD { return DWORD(ClearComparisonQueueThread()); }, nullptr, 0,
-      nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, ClearComparisonQueueThreadEntry, nullptr, 0, nullptr);
   if (thread) CloseHandle(thread);
 }
