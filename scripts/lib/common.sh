@@ -9,7 +9,7 @@ WINESERVER=/usr/lib/wine/wineserver
 
 # Debian packages the builds and tests need; installed only when missing.
 SARNU_PACKAGES=(cmake make g++ clang libclang-rt-14-dev googletest libbenchmark-dev
-  g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xauth imagemagick)
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64 xvfb xauth imagemagick)
 
 log() { printf '== %s\n' "$*" >&2; }
 
@@ -55,9 +55,9 @@ configure_host() {  # dir, extra cmake args...
   cmake -S "$SARNU_TOP" -B "$dir" "$@" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log" >&2; return 1; }
 }
 
-configure_win() {
+configure_win() {  # dir, extra cmake args...; SARNU_TOOLCHAIN picks another MinGW
   local dir=$1; shift
-  cmake -S "$SARNU_TOP" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$SARNU_TOP/cmake/mingw-w64.cmake" \
+  cmake -S "$SARNU_TOP" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$SARNU_TOP/cmake/${SARNU_TOOLCHAIN:-mingw-w64}.cmake" \
     -DCMAKE_BUILD_TYPE=Release "$@" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log" >&2; return 1; }
 }
 

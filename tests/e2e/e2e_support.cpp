@@ -25,14 +25,20 @@ std::wstring BinFolder() {
   return slash == std::wstring::npos ? L".\\" : folder.substr(0, slash + 1);
 }
 
+std::wstring InstalledFolder() { return BinFolder() + L"..\\install\\Windows\\"; }
+
 namespace {
 
-// A bare name that exists in the bin folder is ours; anything else (a path,
-// or a program of Wine's own such as notepad.exe) goes as it is.
+// A bare name that exists in the installed or the bin folder is ours;
+// anything else (a path, or a program of Wine's own such as notepad.exe)
+// goes as it is. Shipped programs come from the install, so what the tests
+// run is what a terminal gets.
 std::wstring ProgramPath(const std::wstring& exe) {
   if (exe.find_first_of(L"\\/:") != std::wstring::npos) return exe;
-  const std::wstring local = BinFolder() + exe;
-  if (GetFileAttributesW(local.c_str()) != INVALID_FILE_ATTRIBUTES) return local;
+  for (const std::wstring& folder : {InstalledFolder(), BinFolder()}) {
+    const std::wstring local = folder + exe;
+    if (GetFileAttributesW(local.c_str()) != INVALID_FILE_ATTRIBUTES) return local;
+  }
   return exe;
 }
 

@@ -17,6 +17,11 @@ bool PollUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // backslash.
 std::wstring BinFolder();
 
+// The shipped programs as the build deployed them from its install (the
+// terminal's "\Windows" folder, with the simulator's libraries beside them),
+// with a trailing backslash.
+std::wstring InstalledFolder();
+
 // A started child process. The destructor ends a process that still runs
 // (TerminateProcess) and closes the handle, so a failing test leaves nothing
 // behind that could steal the focus from the next one.
@@ -27,7 +32,8 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  // Starts `exe` (a bare name is taken from the bin folder; a name with a
+  // Starts `exe` (a bare name is taken from the installed folder, else from
+  // the bin folder; a name with a
   // folder or a program on the search path such as "notepad.exe" is passed as
   // it is) with `arguments` as the command line's tail. False when it could
   // not be started.

@@ -157,16 +157,22 @@ int ClearComparisonQueueThread(uint32_t scansAtRunEnd) {
   return 1;
 }
 
+namespace {
+
+// A named entry: a lambda converts only to the default calling convention,
+// which on 32-bit x86 is not the thread entry's stdcall.
+DWORD WINAPI ClearComparisonQueueThreadEntry(LPVOID scans) {
+  return DWORD(ClearComparisonQueueThread(uint32_t(reinterpret_cast<uintptr_t>(scans))));
+}
+
+}  // namespace
+
 void StartClearComparisonQueueThread() {
   // Noted now, before the caller stops the run's scan and before a new press
   // could start the next one.
   const ScanDevice* device = g_scanDevice;
   const uintptr_t scans = device ? device->ScanStarts.load() : 0;
-  HANDLE thread = CreateThread(
-      nullptr, 0,
-      [](LPVOID scans) -> DWORD {
-        return DWORD(ClearComparisonQueueThread(uint32_t(reinterpret_cast<uintptr_t>(scans))));
-      },
-      reinterpret_cast<LPVOID>(scans), 0, nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, ClearComparisonQueueThreadEntry,
+                               reinterpret_cast<LPVOID>(scans), 0, nullptr);
   if (thread) CloseHandle(thread);
 }

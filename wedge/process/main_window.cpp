@@ -11,6 +11,7 @@
 #include "reader_input.h"
 #include "resource.h"
 #include "scan_device.h"
+#include "setup_programs.h"
 #include "shell.h"
 #include "wedge_messages.h"
 
@@ -127,6 +128,11 @@ bool OnCommand(HWND window, WORD command) {
       return true;
     case IDM_ABOUT:
       ShowAboutBox();
+      ForgetHeldTriggers();
+      return true;
+    case IDM_SETTING:
+    case IDM_EXTENSION:
+      RunSetupProgram(command);
       ForgetHeldTriggers();
       return true;
     default:
