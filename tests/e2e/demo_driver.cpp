@@ -1,8 +1,12 @@
-// The demo's driver: a simulated laser terminal with the real wedge running
-// under a given SARNU.INI, notepad in front, and a worker's day in short:
-// each example barcode scanned with its own trigger pull, then bulk mode
-// toggled on for a run of pallet labels with the counter showing. Prints
-// what notepad received and leaves screenshots in the artifacts folder.
+// The demo's driver, the product tour on a simulated laser terminal with the
+// real programs laid out from the install under a given SARNU.INI, notepad
+// in front: each example barcode scanned with its own trigger pull; the tray
+// menu and its About box; "Extension" opening SarnuSettings, where the
+// preamble is changed and saved; the next scan typed with it; the function
+// key the Bulkmode page registered toggling bulk mode for a run of pallet
+// labels with the counter showing; last, every page of SarnuSettings on the
+// terminal's screen. Prints what notepad received and leaves screenshots in
+// the artifacts folder.
 //   demo_driver.exe SARNU.INI BARCODES.TXT     (paths as Wine sees them)
 #include <windows.h>
 
@@ -76,10 +80,9 @@ int Fail(const char* what) {
   return 1;
 }
 
-// The supervisor's part on a terminal screen: every page of SarnuSettings
-// photographed, the preamble changed from "IN\t" to "OUT\t" by typing into
-// its box, and Save.
-int ChangeThePreamble() {
+// Each page of SarnuSettings as the terminal's 240 x 320 screen shows it;
+// nothing is changed (Cancel).
+int PhotographEveryPage() {
   int result = 1;
   OnTerminalScreen(Screen::Common240x320, [&] {
     SettingsSheet sheet;
@@ -94,9 +97,7 @@ int ChangeThePreamble() {
       steps.push_back({Act::kPage, tab});
       steps.push_back({Act::kShot, 0, std::wstring(L"demo-settings-") + names[tab]});
     }
-    steps.push_back({Act::kType, IDC_FILTER_PREAMBLE_VALUE, L"OUT\\t"});
-    steps.push_back({Act::kShot, 0, L"demo-settings-preamble-typed"});
-    steps.push_back({Act::kSave});
+    steps.push_back({Act::kCancel});
     if (!sheet.Run(steps, &why) || !sheet.Ended()) {
       Fail(why.empty() ? "SarnuSettings did not end" : why.c_str());
       return;
@@ -104,6 +105,66 @@ int ChangeThePreamble() {
     result = 0;
   });
   return result;
+}
+
+// The tray menu as a worker taps it: the popup menu, then an item chosen
+// with the arrow keys and Enter (`downs` steps from the top; 0 leaves the
+// menu open). Returns the menu window.
+HWND OpenTrayMenu(const WedgeSession& session, int downs) {
+  PostMessageW(session.Window(), 0x8064, 1, WM_LBUTTONDOWN);
+  HWND menu = WaitForProcessWindow(session.Process().Id(), L"#32768", nullptr, true, 10000);
+  if (!menu || downs == 0) return menu;
+  for (int i = 0; i < downs; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  return menu;
+}
+
+// "Extension" from the tray: the supervisor types a new preamble ("OUT\t")
+// on the Filter page, shows the Bulkmode page (whose save registers the bulk
+// toggle program for the function key) and saves.
+bool ChangeSettingsFromTheMenu(const WedgeSession& session) {
+  if (!OpenTrayMenu(session, 1)) return false;
+  SettingsSheet sheet;
+  std::string why;
+  if (!sheet.Attach(20000)) return Fail("the menu opened no settings program") == 0;
+  const bool ok = sheet.Run({{Act::kShot, 0, L"demo-settings-from-the-menu"},
+                             {Act::kType, IDC_FILTER_PREAMBLE_VALUE, L"OUT\\t"},
+                             {Act::kPage, 1},
+                             {Act::kSave}},
+                            &why) &&
+                  sheet.Ended();
+  if (!ok) Fail(why.empty() ? "SarnuSettings did not end" : why.c_str());
+  return ok;
+}
+
+// One pull of the trigger for one barcode; prints what notepad received.
+bool ScanOne(WedgeSession& session, const std::string& escaped) {
+  char bytes[kSimMaxBarcode];
+  uint32_t length = 0;
+  if (!DecodeEscaped(escaped.c_str(), bytes, sizeof bytes, &length)) return false;
+  const std::wstring before = session.Pad().Text();
+  SimQueueOne(std::string(bytes, length));
+  session.Press();
+  const std::wstring after = SettledText(session.Pad());
+  session.Release();
+  std::printf("scanned %-26s typed: ", escaped.c_str());
+  PrintVisible(after.size() >= before.size() ? after.substr(before.size()) : after);
+  if (after == before) std::printf("(nothing)\n");
+  return true;
+}
+
+// The function key as the keyboard driver serves it: the program its
+// launch value names, started on drive C:.
+bool PressFunctionKey(const wchar_t* value) {
+  wchar_t path[MAX_PATH] = L"";
+  DWORD size = sizeof path;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\KEYBD", value, RRF_RT_REG_SZ,
+                   nullptr, path, &size) != ERROR_SUCCESS || !path[0]) {
+    return false;
+  }
+  const bool ok = RunProgram(std::wstring(L"C:") + path, L"", 10000) == 0;
+  Sleep(1500);  // the toggle's beeps take their time
+  return ok;
 }
 
 }  // namespace
@@ -122,26 +183,41 @@ int wmain(int argc, wchar_t** argv) {
               int(kE2eModel));
 
   for (const std::string& b : barcodes) {
-    char bytes[kSimMaxBarcode];
-    uint32_t length = 0;
-    if (!DecodeEscaped(b.c_str(), bytes, sizeof bytes, &length)) return Fail("bad barcode");
-    const std::wstring before = session.Pad().Text();
-    SimQueueOne(std::string(bytes, length));
-    session.Press();
-    const std::wstring after = SettledText(session.Pad());
-    session.Release();
-    std::printf("scanned %-26s typed: ", b.c_str());
-    PrintVisible(after.size() >= before.size() ? after.substr(before.size()) : after);
-    if (after == before) std::printf("(nothing)\n");
+    if (!ScanOne(session, b)) return Fail("bad barcode");
   }
   SaveScreenshot(L"demo-single-scans");
 
-  // Bulk mode on, as SarnuBulk would ask: one run of same-length labels.
-  HANDLE toggle = CreateEventW(nullptr, FALSE, FALSE, L"SarnuBulkEvent");
-  if (toggle) {
+  // The tray menu, and the About box from it.
+  if (!OpenTrayMenu(session, 0)) return Fail("no tray menu");
+  SaveScreenshot(L"demo-tray-menu");
+  PostMessageW(WaitForProcessWindow(session.Process().Id(), L"#32768", nullptr, true, 1000),
+               WM_KEYDOWN, VK_ESCAPE, 0);
+  Sleep(300);
+  if (!OpenTrayMenu(session, 3)) return Fail("no tray menu");
+  if (HWND about = WaitForProcessWindow(session.Process().Id(), L"#32770", L"SARNU", true, 10000)) {
+    WaitUntilPainted(about, 3000);
+    SaveScreenshot(L"demo-about-box");
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+  }
+
+  // The supervisor's turn: SarnuSettings from the menu, the preamble changed.
+  std::printf("== tray menu, Extension: SarnuSettings opens; the preamble is typed as OUT\\t, "
+              "Save\n");
+  if (!DeployToTerminal()) return Fail("cannot lay the install out on the terminal");
+  HKEY keyboard = nullptr;
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\KEYBD", 0, nullptr,
+                  REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &keyboard, nullptr);
+  if (keyboard) RegCloseKey(keyboard);
+  if (!ChangeSettingsFromTheMenu(session)) return 1;
+  Sleep(1500);  // the wedge reads the settings again and opens the reader
+  session.Pad().BringForward();
+  if (!ScanOne(session, barcodes.front())) return Fail("bad barcode");
+
+  // Bulk mode on with the function key that the Bulkmode page registered
+  // (Fn+8 in the example file): one run of same-length labels.
+  std::printf("== Fn+8 starts SarnuBulk: bulk mode on for a run of pallet labels\n");
+  if (PressFunctionKey(L"Fn8LaunchPath")) {
     const std::wstring before = session.Pad().Text();
-    SetEvent(toggle);
-    Sleep(1500);  // the toggle's rising beeps take their time
     session.Press();
     session.Release();
     for (const char* label : {"PAL-0001", "PAL-0002", "PAL-0002", "PAL-0003", "PAL-0004"}) {
@@ -153,14 +229,15 @@ int wmain(int argc, wchar_t** argv) {
     session.Release();
     std::printf("bulk run of PAL-0001 PAL-0002 PAL-0002 PAL-0003 PAL-0004, typed:\n");
     PrintVisible(after.substr(before.size()));
-    SetEvent(toggle);
-    CloseHandle(toggle);
+    PressFunctionKey(L"Fn8LaunchPath");
+  } else {
+    std::printf("(no program registered for Fn+8)\n");
   }
   std::printf("== notepad holds:\n");
   PrintVisible(session.Pad().Text());
   std::printf("\n");
   if (!session.Exit()) return Fail("the wedge did not exit cleanly");
 
-  std::printf("== SarnuSettings on the terminal: the Filter page's preamble typed as OUT\\t, saved\n");
-  return ChangeThePreamble();
+  std::printf("== SarnuSettings on the terminal's 240 x 320 screen, every page photographed\n");
+  return PhotographEveryPage();
 }

@@ -64,7 +64,7 @@ HWND FindSheet(DWORD processId) {
         GetWindowThreadProcessId(window, &owner);
         wchar_t cls[16] = L"";
         GetClassNameW(window, cls, 16);
-        if (owner == q->processId && lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(window) &&
+        if ((q->processId == 0 || owner == q->processId) && lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(window) &&
             FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr)) {
           q->found = window;
           return FALSE;
@@ -124,13 +124,27 @@ void OnTerminalScreen(Screen screen, const std::function<void()>& body) {
   SetLogPixels(previousDpi);
 }
 
-SettingsSheet::~SettingsSheet() { program_.End(); }
+SettingsSheet::~SettingsSheet() {
+  program_.End();
+  if (attached_ && process_) CloseHandle(process_);
+}
+
+bool SettingsSheet::Attach(DWORD timeoutMs) {
+  if (!PollUntil([&] { return (sheet_ = FindSheet(0)) != nullptr; }, timeoutMs)) return false;
+  DWORD id = 0;
+  GetWindowThreadProcessId(sheet_, &id);
+  process_ = OpenProcess(PROCESS_ALL_ACCESS, FALSE, id);
+  attached_ = process_ != nullptr;
+  Settle();
+  return attached_;
+}
 
 bool SettingsSheet::Start(std::string* why) {
   if (!program_.Start(L"SarnuSettings.exe")) {
     *why = "SarnuSettings.exe did not start";
     return false;
   }
+  process_ = program_.Handle();
   PollUntil([&] { return (sheet_ = FindSheet(program_.Id())) != nullptr; }, 20000);
   if (!sheet_) {
     *why = "no sheet appeared";
@@ -142,7 +156,8 @@ bool SettingsSheet::Start(std::string* why) {
 
 bool SettingsSheet::Ended(DWORD timeoutMs) {
   DWORD code = 1;
-  return program_.WaitForExit(timeoutMs, &code) && code == 0;
+  return process_ && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0 &&
+         GetExitCodeProcess(process_, &code) && code == 0;
 }
 
 HWND SettingsSheet::CurrentPage() const {
@@ -165,7 +180,7 @@ std::wstring SettingsSheet::TabTitle(int index) const {
     TCITEMW item;
     wchar_t text[64];
   };
-  HANDLE process = program_.Handle();
+  HANDLE process = process_;
   Remote* remote = static_cast<Remote*>(
       VirtualAllocEx(process, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE));
   if (!remote) return L"";
@@ -319,6 +334,22 @@ int RunSettingsWithoutSheet(DWORD timeoutMs, bool* sheetShown) {
       },
       timeoutMs);
   return ended ? static_cast<int>(code) : -1;
+}
+
+bool DeployToTerminal() {
+  const std::wstring from = InstalledFolder();
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((from + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    ok = CopyFileW((from + found.cFileName).c_str(),
+                   (std::wstring(L"C:\\Windows\\") + found.cFileName).c_str(), FALSE) &&
+         ok;
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return ok;
 }
 
 std::wstring IniValue(const std::wstring& path, const wchar_t* section, const wchar_t* key) {

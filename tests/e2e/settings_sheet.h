@@ -20,8 +20,9 @@ enum class Screen { Common240x320, Tall480x640 };
 // thread's keys, window searches and screenshots see that desktop only.
 void OnTerminalScreen(Screen screen, const std::function<void()>& body);
 
-// The visible sheet of process `processId` on this thread's desktop: a
-// "#32770" top-level window with a tab control. Null when there is none.
+// The visible sheet of process `processId` (0: of any process) on this
+// thread's desktop: a "#32770" top-level window with a tab control. Null
+// when there is none.
 HWND FindSheet(DWORD processId);
 
 // One user action or one look at the sheet. `control` is a control of the
@@ -65,13 +66,15 @@ class SettingsSheet {
   // Starts SarnuSettings.exe on the calling thread's desktop and waits for
   // its sheet. False (with the reason in *why) when no sheet appeared.
   bool Start(std::string* why);
+  // Takes over the sheet of a settings program that another program (the
+  // wedge's menu) started; false when none appeared within `timeoutMs`.
+  bool Attach(DWORD timeoutMs);
   // Runs every step; the first one that does not hold ends the run with
   // its index and the reason in *why.
   bool Run(const std::vector<SheetStep>& steps, std::string* why);
   // True when the program ended within `timeoutMs` with exit code 0.
   bool Ended(DWORD timeoutMs = 10000);
 
-  Program& Process() { return program_; }
   HWND Sheet() const { return sheet_; }
   HWND CurrentPage() const;
 
@@ -86,8 +89,14 @@ class SettingsSheet {
   void TypeText(HWND control, const std::wstring& text) const;
 
   Program program_;
+  HANDLE process_ = nullptr;  // the sheet's process, started or attached
+  bool attached_ = false;
   HWND sheet_ = nullptr;
 };
+
+// Copies every installed file into the terminal's "\Windows" folder, where
+// the wedge's menu, the applet and the function keys find them.
+bool DeployToTerminal();
 
 // Starts SarnuSettings.exe on this thread's desktop and returns its exit
 // code when it ends within `timeoutMs` (-1 otherwise), with
