@@ -84,7 +84,7 @@ void FocusFirstNumber(HWND page) {
   FocusAndSelect(page, limitEnabled ? IDC_BULK_LIMIT_VALUE : IDC_BULK_CLEAR_AFTER);
 }
 
-INT_PTR InitPage(HWND page) {
+void InitPage(HWND page) {
   FillComboBox(page, IDC_BULK_TOGGLE_KEY, 2, 3, L"7", L"8", L"9");
   LimitText(page, IDC_BULK_CLEAR_AFTER, 1);
   LimitText(page, IDC_BULK_CLEAR_UPTO, 1);
@@ -94,7 +94,6 @@ INT_PTR InitPage(HWND page) {
   SetUpDownRange(page, IDC_BULK_LIMIT_SPIN, 2, 999);
   LoadControls(page);
   FocusFirstNumber(page);
-  return TRUE;
 }
 
 // With aimer mode on, a bulk run cannot use press-and-hold, so switching
@@ -136,7 +135,7 @@ void OnDefaultsClicked(HWND page) {
 
 // The radios of the trigger, the sameness boxes, the numbers and the key
 // list are only read when the page stores.
-INT_PTR OnCommand(HWND page, int control) {
+void OnCommand(HWND page, int control) {
   switch (control) {
     case IDC_BULK_ENABLE:
       OnEnableClicked(page);
@@ -156,61 +155,25 @@ INT_PTR OnCommand(HWND page, int control) {
     default:
       break;
   }
-  return FALSE;
 }
 
-INT_PTR OnSetActive(HWND page) {
+void OnSetActive(HWND page) {
   LoadControls(page);
   FocusFirstNumber(page);
-  SetPageResult(page, 0);
-  return TRUE;
-}
-
-INT_PTR OnKillActive(HWND page) {
-  StoreControls(page);
-  return AnswerKillActive(page);
 }
 
 // The toggle key is written to the keyboard driver's registry and takes
 // effect only after a soft reset, which the program offers at exit.
-INT_PTR OnApply(HWND page) {
-  StoreControls(page);
+int Save(HWND) {
   const int saved = g_settings->SaveBulkScanning();
   if (saved == 1 && g_settings->BulkToggleKey != InitialBulkToggleKey) SoftResetNeeded = true;
-  return AnswerApply(page, saved);
+  return saved;
 }
 
-INT_PTR OnReset(HWND page) {
-  SetPageResult(page, 0);
-  return FALSE;
-}
-
-INT_PTR OnNotify(HWND page, LPARAM lParam) {
-  switch (NotifyCode(lParam)) {
-    case PSN_SETACTIVE:
-      return OnSetActive(page);
-    case PSN_KILLACTIVE:
-      return OnKillActive(page);
-    case PSN_APPLY:
-      return OnApply(page);
-    case PSN_RESET:
-      return OnReset(page);
-    default:
-      return FALSE;
-  }
-}
+const PageProtocol kBulkPage = {InitPage, OnCommand, OnSetActive, StoreControls, Save};
 
 }  // namespace
 
 INT_PTR CALLBACK BulkPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_INITDIALOG:
-      return InitPage(page);
-    case WM_COMMAND:
-      return OnCommand(page, LOWORD(wParam));
-    case WM_NOTIFY:
-      return OnNotify(page, lParam);
-    default:
-      return FALSE;
-  }
+  return PageProcedure(kBulkPage, page, message, wParam, lParam);
 }

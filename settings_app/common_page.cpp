@@ -89,14 +89,14 @@ void OnAimerClicked(HWND page) {
                  IsChecked(page, IDC_COMMON_AIMER));
 }
 
-INT_PTR OnInitDialog(HWND page) {
+// The page sets no focus of its own.
+void OnInitDialog(HWND page) {
   SetTrackbarRange(page, IDC_COMMON_AIMER_WIDTH, 0, 3);
   SubclassTrackbar(page, IDC_COMMON_AIMER_WIDTH);
   LoadControls(page);
-  return TRUE;
 }
 
-INT_PTR OnCommand(HWND page, int control) {
+void OnCommand(HWND page, int control) {
   switch (control) {
     case IDC_COMMON_AIMER:
       OnAimerClicked(page);
@@ -110,46 +110,20 @@ INT_PTR OnCommand(HWND page, int control) {
     default:
       break;
   }
-  return 0;
 }
 
-INT_PTR OnApply(HWND page) {
-  StoreControls(page);
+// The shortcut is set before the section is saved, whatever the save does.
+int Save(HWND) {
   SetStartupShortcut(StartupShortcutChecked);
-  return AnswerApply(page, g_settings->SaveOtherSettings());
+  return g_settings->SaveOtherSettings();
 }
 
-INT_PTR OnNotify(HWND page, LPARAM lParam) {
-  switch (NotifyCode(lParam)) {
-    case PSN_SETACTIVE:
-      // A bulk setting changed on the "Bulkmode" page shows here at once.
-      LoadControls(page);
-      SetPageResult(page, 0);
-      return TRUE;
-    case PSN_KILLACTIVE:
-      StoreControls(page);
-      return AnswerKillActive(page);
-    case PSN_APPLY:
-      return OnApply(page);
-    case PSN_RESET:
-      SetPageResult(page, 0);
-      return FALSE;
-    default:
-      return FALSE;
-  }
-}
+// LoadControls on every showing: a bulk setting changed on the "Bulkmode"
+// page shows here at once.
+const PageProtocol kCommonPage = {OnInitDialog, OnCommand, LoadControls, StoreControls, Save};
 
 }  // namespace
 
 INT_PTR CALLBACK CommonPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_INITDIALOG:
-      return OnInitDialog(page);
-    case WM_COMMAND:
-      return OnCommand(page, LOWORD(wParam));
-    case WM_NOTIFY:
-      return OnNotify(page, lParam);
-    default:
-      return FALSE;
-  }
+  return PageProcedure(kCommonPage, page, message, wParam, lParam);
 }

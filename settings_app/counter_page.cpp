@@ -75,15 +75,14 @@ void ResetPage(HWND page) {
   FocusCount(page);
 }
 
-INT_PTR OnInitDialog(HWND page) {
+void OnInitDialog(HWND page) {
   LimitText(page, IDC_COUNTER_COUNT, 2);
   SetUpDownRange(page, IDC_COUNTER_COUNT_SPIN, 1, 99);
   LoadControls(page);
   FocusCount(page);
-  return TRUE;
 }
 
-INT_PTR OnCommand(HWND page, int control) {
+void OnCommand(HWND page, int control) {
   switch (control) {
     case IDC_COUNTER_SHOW:
       StoreControls(page);
@@ -102,44 +101,23 @@ INT_PTR OnCommand(HWND page, int control) {
     default:
       break;
   }
-  return 0;
 }
 
-INT_PTR OnNotify(HWND page, LPARAM lParam) {
-  switch (NotifyCode(lParam)) {
-    case PSN_SETACTIVE:
-      LoadControls(page);
-      FocusCount(page);
-      SetPageResult(page, 0);
-      return TRUE;
-    case PSN_KILLACTIVE:
-      StoreControls(page);
-      return AnswerKillActive(page);
-    case PSN_APPLY:
-      StoreControls(page);
-      return AnswerApply(page, g_settings->SaveCounter());
-    case PSN_RESET:
-      SetPageResult(page, 0);
-      return FALSE;
-    default:
-      return FALSE;
-  }
+void OnSetActive(HWND page) {
+  LoadControls(page);
+  FocusCount(page);
 }
+
+int Save(HWND) { return g_settings->SaveCounter(); }
+
+const PageProtocol kCounterPage = {OnInitDialog, OnCommand, OnSetActive, StoreControls, Save};
 
 }  // namespace
 
 INT_PTR CALLBACK CounterPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_INITDIALOG:
-      return OnInitDialog(page);
-    case UM_SELECT_FIELD:
-      FocusAndSelect(page, static_cast<int>(wParam));
-      return TRUE;
-    case WM_COMMAND:
-      return OnCommand(page, LOWORD(wParam));
-    case WM_NOTIFY:
-      return OnNotify(page, lParam);
-    default:
-      return FALSE;
+  if (message == UM_SELECT_FIELD) {
+    FocusAndSelect(page, static_cast<int>(wParam));
+    return TRUE;
   }
+  return PageProcedure(kCounterPage, page, message, wParam, lParam);
 }

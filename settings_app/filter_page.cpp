@@ -155,7 +155,7 @@ void StoreControls(HWND page) {
 
 void FocusPreamble(HWND page) { FocusAndSelect(page, IDC_FILTER_PREAMBLE_VALUE); }
 
-INT_PTR InitPage(HWND page) {
+void InitPage(HWND page) {
   FillComboBox(page, IDC_FILTER_VALIDATE_MODE, 0, 2, L"Alphanumerical only", L"Numerical only");
   FillComboBox(page, IDC_FILTER_CASE_MODE, 0, 2, L"all lowercase", L"ALL UPPERCASE");
   for (const TextLimit& limit : kTextLimits) LimitText(page, limit.control, limit.characters);
@@ -163,7 +163,6 @@ INT_PTR InitPage(HWND page) {
   SetUpDownRange(page, IDC_FILTER_STRIP_LAST_SPIN, 0, 999);
   LoadControls(page);
   FocusPreamble(page);
-  return TRUE;
 }
 
 // The record is left alone until the page stores.
@@ -181,63 +180,25 @@ void ResetPage(HWND page) {
   LoadControls(page);
 }
 
-INT_PTR OnCommand(HWND page, int control) {
+void OnCommand(HWND page, int control) {
   if (const FilterOption* option = FindOption(control)) {
     OnOptionClicked(page, *option);
   } else if (control == IDC_FILTER_DEFAULTS) {
     RunPageReset(page, IDC_FILTER_DEFAULTS, ResetPage);
   }
-  return FALSE;
 }
 
-INT_PTR OnSetActive(HWND page) {
+void OnSetActive(HWND page) {
   LoadControls(page);
   FocusPreamble(page);
-  SetPageResult(page, 0);
-  return TRUE;
 }
 
-INT_PTR OnKillActive(HWND page) {
-  StoreControls(page);
-  return AnswerKillActive(page);
-}
+int Save(HWND) { return g_settings->SaveFilter(); }
 
-INT_PTR OnApply(HWND page) {
-  StoreControls(page);
-  return AnswerApply(page, g_settings->SaveFilter());
-}
-
-INT_PTR OnReset(HWND page) {
-  SetPageResult(page, 0);
-  return FALSE;
-}
-
-INT_PTR OnNotify(HWND page, LPARAM lParam) {
-  switch (NotifyCode(lParam)) {
-    case PSN_SETACTIVE:
-      return OnSetActive(page);
-    case PSN_KILLACTIVE:
-      return OnKillActive(page);
-    case PSN_APPLY:
-      return OnApply(page);
-    case PSN_RESET:
-      return OnReset(page);
-    default:
-      return FALSE;
-  }
-}
+const PageProtocol kFilterPage = {InitPage, OnCommand, OnSetActive, StoreControls, Save};
 
 }  // namespace
 
 INT_PTR CALLBACK FilterPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_INITDIALOG:
-      return InitPage(page);
-    case WM_COMMAND:
-      return OnCommand(page, LOWORD(wParam));
-    case WM_NOTIFY:
-      return OnNotify(page, lParam);
-    default:
-      return FALSE;
-  }
+  return PageProcedure(kFilterPage, page, message, wParam, lParam);
 }

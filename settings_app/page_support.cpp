@@ -174,3 +174,43 @@ INT_PTR AnswerKillActive(HWND page) {
   SetPageResult(page, PSNRET_NOERROR);
   return TRUE;
 }
+
+namespace {
+
+INT_PTR AnswerNotice(const PageProtocol& protocol, HWND page, LPARAM lParam) {
+  switch (NotifyCode(lParam)) {
+    case PSN_SETACTIVE:
+      protocol.setActive(page);
+      SetPageResult(page, 0);
+      return TRUE;
+    case PSN_KILLACTIVE:
+      protocol.store(page);
+      return AnswerKillActive(page);
+    case PSN_APPLY:
+      protocol.store(page);
+      return AnswerApply(page, protocol.save(page));
+    case PSN_RESET:
+      SetPageResult(page, 0);
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+INT_PTR PageProcedure(const PageProtocol& protocol, HWND page, UINT message, WPARAM wParam,
+                      LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      protocol.init(page);
+      return TRUE;
+    case WM_COMMAND:
+      protocol.command(page, LOWORD(wParam));
+      return 0;
+    case WM_NOTIFY:
+      return AnswerNotice(protocol, page, lParam);
+    default:
+      return FALSE;
+  }
+}

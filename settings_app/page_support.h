@@ -73,6 +73,23 @@ void SelectTrackbarToThumb(HWND page, int control);
 // `reset` runs (the page's reset and LoadControls). Returns true on Yes.
 bool RunPageReset(HWND page, int button, void (*reset)(HWND page));
 
+// What a page does at each notice of the sheet; PageProcedure answers the
+// notices the same way for every page.
+//   init       set-up and LoadControls (WM_INITDIALOG)
+//   command    a click on `control`
+//   setActive  LoadControls and the page's focus (PSN_SETACTIVE)
+//   store      StoreControls (PSN_KILLACTIVE, and first on PSN_APPLY)
+//   save       the page's checks and section save after store; 1 when saved
+struct PageProtocol {
+  void (*init)(HWND page);
+  void (*command)(HWND page, int control);
+  void (*setActive)(HWND page);
+  void (*store)(HWND page);
+  int (*save)(HWND page);
+};
+INT_PTR PageProcedure(const PageProtocol& protocol, HWND page, UINT message, WPARAM wParam,
+                      LPARAM lParam);
+
 // The common answer to PSN_APPLY once the page stored and saved: the saving
 // routines report success as 1; anything else shows the error and keeps the
 // sheet on the page. Returns TRUE, the dialog procedure's answer.

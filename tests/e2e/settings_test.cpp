@@ -231,7 +231,10 @@ std::vector<SheetScenario> Scenarios() {
         Is(Act::kChecked, IDC_COUNTER_TRANSPARENT, on), Do(Act::kPage, kCounterTypeTab),
         Do(Act::kSlide, IDC_TRANSP_SIZE, 4), Do(Act::kPage, kCounterTab),
         Do(Act::kClick, IDC_COUNTER_SOLID), Do(Act::kClick, IDC_COUNTER_TRANSPARENT),
-        Do(Act::kTabTitle, kCounterTypeTab, L"Transp. Counter"), Do(Act::kSave)},
+        Do(Act::kTabTitle, kCounterTypeTab, L"Transp. Counter"),
+        // Only a page shown in this run saves: the new one reads the size kept
+        // in the record.
+        Do(Act::kPage, kCounterTypeTab), Is(Act::kTrackPos, IDC_TRANSP_SIZE, 4), Do(Act::kSave)},
        {{Check::kKey, L"BulkCounterWindow", L"CounterType", L"1"},
         {Check::kKey, L"BulkCounterWindow", L"CounterEnabledAfterScans", L"2"}},
        {Do(Act::kTabTitle, kCounterTypeTab, L"Transp. Counter"), Do(Act::kPage, kCounterTypeTab),
