@@ -111,7 +111,9 @@ int RunSimterm(const std::string& arguments, std::string* out, std::string* err)
     } else {
       TerminateProcess(process.hProcess, 1);
     }
-    WaitForMultipleObjects(2, threads, TRUE, 5000);
+    // The pipes reach their end once the child is gone; the readers must be done
+    // before their handles close below.
+    WaitForMultipleObjects(2, threads, TRUE, INFINITE);
     CloseHandle(threads[0]);
     CloseHandle(threads[1]);
     CloseHandle(process.hThread);
