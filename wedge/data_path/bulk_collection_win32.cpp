@@ -44,6 +44,7 @@ void ShowCountInCounter(const Settings& settings, uint32_t count) {
 }
 
 void EndRunAtLimit(ScanDevice& device, const Settings& settings) {
+  BulkRunEndedAtLimit.store(true);
   if (device.Scanning) {
     device.StopScan();
     UpdateCounterWindow(0);
@@ -73,6 +74,7 @@ int AcceptBarcode(char* text, uint32_t length, int32_t type) {
   if (!device || !settings) return 1;
   ReplaceFnc1(*settings, device->SuffixChar, text, length, type);
   const bool bulk = device->BulkActive != 0;
+  if (bulk && BulkRunEndedAtLimit.load()) return 1;
   uint32_t count = 0;
   if (bulk && BulkAdmit(text, length, type, settings->BulkSameType != 0,
                         settings->BulkSameLength != 0, &count) != kBulkAccepted) {

@@ -7,6 +7,7 @@
 #include "settings.h"
 
 std::atomic<uint32_t> BulkCount{0};
+std::atomic<bool> BulkRunEndedAtLimit{false};
 int32_t BulkFirstType = 0;
 uint32_t BulkFirstLength = 0;
 

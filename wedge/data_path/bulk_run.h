@@ -14,6 +14,10 @@ class Settings;
 // under the run's lock (by BulkAdmit and the clears below); any thread may
 // read it at any time.
 extern std::atomic<uint32_t> BulkCount;
+// Set when a run stopped at its limit, until the next bulk scan starts. What
+// the reader delivers in between was read after the run ended (an imager
+// decodes ahead of the thread that counts) and belongs to no run.
+extern std::atomic<bool> BulkRunEndedAtLimit;
 // Type code and length of the run's first barcode; meaningful while
 // BulkCount is not 0.
 extern int32_t BulkFirstType;

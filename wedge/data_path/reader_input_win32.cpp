@@ -166,6 +166,7 @@ int ScanTrigger() {
     return 1;
   }
   if (BulkLimitReached(*settings, BulkCount.load())) return 0;
+  BulkRunEndedAtLimit.store(false);
   device->StartScan(0);
   UpdateCounterWindow(1);
   return 1;
