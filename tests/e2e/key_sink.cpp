@@ -54,6 +54,10 @@ bool KeySink::Open() {
   ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   thread_ = CreateThread(nullptr, 0, Thread, this, 0, &threadId_);
   if (!thread_ || WaitForSingleObject(ready_, 10000) != WAIT_OBJECT_0 || !window_) return false;
+  return Focus();
+}
+
+bool KeySink::Focus() {
   for (int i = 0; i < 400; ++i) {
     SetForegroundWindow(window_);
     if (GetForegroundWindow() == window_) return true;

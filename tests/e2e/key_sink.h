@@ -20,6 +20,8 @@ class KeySink {
   // when it could not get the focus.
   bool Open();
   void Close();
+  // Brings the window forward again (after a box took the focus).
+  bool Focus();
 
   // The characters received so far (WM_CHAR, CR for Enter).
   std::wstring Text();

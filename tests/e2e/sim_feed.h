@@ -12,13 +12,14 @@
 
 #include "sim_state.h"
 
-// Queues `barcode` (laser type `typeCode`); false when the queue is full or
-// the state cannot be reached.
-inline bool SimQueueOne(const std::string& barcode, int32_t typeCode = 0) {
+// Queues `barcode` (laser type `typeCode`, imager symbology `symbology`);
+// false when the queue is full or the state cannot be reached.
+inline bool SimQueueOne(const std::string& barcode, int32_t typeCode = 0, char symbology = 'A') {
   SimLock lock;
   if (!lock || barcode.size() > kSimMaxBarcode) return false;
   SimBarcode b = {};
   b.type_code = typeCode;
+  b.symbology = symbology;
   b.length = uint32_t(barcode.size());
   std::memcpy(b.data, barcode.data(), barcode.size());
   return SimQueuePush(lock.get(), b) != 0;
@@ -27,6 +28,12 @@ inline bool SimQueueOne(const std::string& barcode, int32_t typeCode = 0) {
 inline uint32_t SimQueued() {
   SimLock lock;
   return lock ? lock->queue_count : 0;
+}
+
+// Takes away what the reader has not read yet.
+inline void SimQueueClear() {
+  SimLock lock;
+  if (lock) lock->queue_count = 0;
 }
 
 // Feeds every barcode in order, waiting while the queue is full; gives up

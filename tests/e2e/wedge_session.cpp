@@ -105,3 +105,34 @@ SIZE_T WedgeSession::PrivateBytes() const {
   // The committed private memory: what a leak would make grow.
   return counters.PagefileUsage;
 }
+
+DWORD WedgeSession::HandleCount() const {
+  struct Entry {
+    ULONG ownerId;
+    BYTE objectType, flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+  };
+  struct Table {
+    ULONG count;
+    Entry entries[1];
+  };
+  typedef LONG(WINAPI * QueryFn)(ULONG, PVOID, ULONG, PULONG);
+  const ULONG kSystemHandleInformation = 16;
+  QueryFn query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return 0;
+  std::vector<BYTE> buffer(1 << 16);
+  ULONG needed = 0;
+  LONG status;
+  while ((status = query(kSystemHandleInformation, buffer.data(), ULONG(buffer.size()), &needed)) ==
+         LONG(0xC0000004)) {  // STATUS_INFO_LENGTH_MISMATCH
+    buffer.resize(buffer.size() * 2);
+  }
+  if (status < 0) return 0;
+  const Table* table = reinterpret_cast<const Table*>(buffer.data());
+  DWORD n = 0;
+  for (ULONG i = 0; i < table->count; ++i) n += table->entries[i].ownerId == wedge_.Id();
+  return n;
+}

@@ -56,6 +56,9 @@ class WedgeSession {
 
   // The wedge's private working set, in bytes (0 when it cannot be read).
   SIZE_T PrivateBytes() const;
+  // The handles the wedge holds open, from the system's handle table (the
+  // per-process count is always 0 under Wine); 0 when it cannot be read.
+  DWORD HandleCount() const;
 
  private:
   Notepad notepad_;

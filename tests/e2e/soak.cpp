@@ -1,0 +1,375 @@
+// A worker's shift on the simulated terminals, laser and imager in turn:
+// single scans and bulk runs mixed, a client stopping, starting and framing
+// the reader, the bulk toggle, the About box and failing reader calls, in an
+// order a seed decides. After every step the key sink is held against a
+// ledger: every accepted barcode exactly once, in order, with its suffix,
+// and nothing of what was refused (duplicate, other type, other length,
+// over the limit, reader off, About box open).
+//
+// SARNU_SOAK_MINUTES sets the length (two minutes unless given; the ctest
+// time-out follows it at configure time), SARNU_SOAK_SEED the order.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "key_sink.h"
+#include "sim_feed.h"
+#include "sim_log.h"
+#include "wedge_session.h"
+
+namespace {
+
+const UINT kIdmAbout = 40003;
+const int kBulkLimit = 8;
+// Steps before the wedge's memory and handles are taken as settled.
+const int kWarmSteps = 40;
+const char kShiftIni[] =
+    "[BulkScanning]\r\nBulkEnable=1\r\nBulkActivationMode=1\r\nBulkTriggerMode=0\r\n"
+    "BulkSameType=1\r\nBulkSameLength=1\r\nBulkLimitEnable=1\r\nBulkLimit=8\r\n"
+    "BulkScannedListClearAfter=0\r\n[BulkCounterWindow]\r\nCounterEnabled=0\r\n";
+
+// A fetch that fails during an activation, and the box it must bring.
+struct Fault {
+  const char* call;
+  const wchar_t* text;
+};
+const Fault kLaserFaults[] = {{"LZRGetLED", L"Error fetching\r\nLED Notification!"},
+                              {"LZRGetBuzzer", L"Error fetching\r\nBuzzer Notification!"},
+                              {"LZRGetSuffixChar", L"Error fetching\r\nSuffix Char!"},
+                              {"LZRGetScanningTimeout", L"Error fetching\r\nScanning Timeout!"}};
+const Fault kImagerFaults[] = {{"PixGetLED", L"Error fetching\r\nLED Notification!"},
+                               {"PixGetBuzzer", L"Error fetching\r\nBuzzer Notification!"}};
+
+// One barcode put in front of the reader, and whether the wedge must type it.
+struct Presented {
+  std::string text;
+  int kind;  // laser type code; the imager's symbology is 'A' + kind
+  bool accepted;
+};
+
+unsigned EnvNumber(const char* name, unsigned fallback) {
+  const char* text = std::getenv(name);
+  return text && *text ? unsigned(std::strtoul(text, nullptr, 10)) : fallback;
+}
+
+struct Totals {
+  int presented = 0, accepted = 0, refused = 0, faults = 0, boxes = 0, steps = 0;
+};
+
+class Shift {
+ public:
+  Shift(bool imager, unsigned seed, Totals* totals)
+      : imager_(imager), random_(seed), totals_(totals) {}
+  ~Shift() { CloseHandle(bulkToggle_); }
+  Shift(const Shift&) = delete;
+  Shift& operator=(const Shift&) = delete;
+
+  ::testing::AssertionResult Start() {
+    std::string why;
+    if (!session_.Start(imager_ ? "imager" : "laser", SessionIni(kShiftIni), &why)) {
+      return ::testing::AssertionFailure() << why;
+    }
+    if (!sink_.Open()) return ::testing::AssertionFailure() << "the key sink got no focus";
+    if (!client_.Complete()) return ::testing::AssertionFailure() << "no DataReader events";
+    // The toggle thread starts with the first activation; let it reach its wait.
+    Sleep(500);
+    return ::testing::AssertionSuccess();
+  }
+
+  // One step picked by weight; each keeps the ledger and checks it.
+  void Step() {
+    struct Action {
+      int weight;
+      void (Shift::*run)();
+    };
+    static const Action kActions[] = {
+        {10, &Shift::Pull},   {2, &Shift::ToggleBulk}, {2, &Shift::StopOrStart},
+        {1, &Shift::CamMode}, {1, &Shift::About},      {1, &Shift::InjectFault},
+    };
+    int total = 0;
+    for (const Action& a : kActions) total += a.weight;
+    int pick = int(random_() % unsigned(total));
+    for (const Action& a : kActions) {
+      if ((pick -= a.weight) < 0) {
+        (this->*a.run)();
+        break;
+      }
+    }
+    ++totals_->steps;
+  }
+
+  DWORD Handles() const { return session_.HandleCount(); }
+  SIZE_T Committed() const { return session_.PrivateBytes(); }
+  bool Exit() { return session_.Exit(); }
+
+ private:
+  std::string NextText(size_t length) {
+    std::string text = imager_ ? "I" : "L";
+    text += std::to_string(++serial_);
+    text.insert(1, length - text.size(), '0');
+    return text;
+  }
+
+  bool Queue(const Presented& p) {
+    ++totals_->presented;
+    ++(p.accepted ? totals_->accepted : totals_->refused);
+    return SimQueueOne(p.text, imager_ ? 0 : 3 + p.kind, char('A' + p.kind));
+  }
+
+  // The sink against the ledger once it holds as much, after `settleMs` for
+  // anything that should not come.
+  void Check(const char* after, DWORD settleMs = 300) {
+    sink_.WaitForLength(expected_.size(), 5000);
+    Sleep(settleMs);
+    const std::wstring got = sink_.Text();
+    ASSERT_TRUE(got == expected_) << "after " << after << " (step " << totals_->steps
+                                  << "): got ..." << Tail(got) << " want ..." << Tail(expected_);
+  }
+  static std::string Tail(const std::wstring& text) {
+    const size_t from = text.size() > 60 ? text.size() - 60 : 0;
+    std::string tail;
+    for (size_t i = from; i < text.size(); ++i) tail += text[i] == L'\r' ? '|' : char(text[i]);
+    return tail;
+  }
+  void Type(const std::string& text, bool framed = false) {
+    const std::wstring wide(text.begin(), text.end());
+    expected_ += framed ? L"[[[" + wide + L"]]]" : wide + L"\r";
+  }
+
+  void Pull() {
+    if (!readerOn_) return RefusedPull("a pull with the reader off");
+    if (bulk_) return BulkRun();
+    const Presented single = {NextText(8), 0, true};
+    ASSERT_TRUE(Queue(single));
+    session_.Press();
+    Type(single.text);
+    ASSERT_NO_FATAL_FAILURE(Check("a single scan", 0));
+    if (!imager_) {
+      ASSERT_TRUE(WedgeSession::WaitScanning(false));
+    }
+    session_.Release();
+  }
+
+  // The trigger does nothing: the barcode stays in front of the reader.
+  void RefusedPull(const char* why) {
+    ASSERT_TRUE(Queue({NextText(8), 0, false}));
+    session_.Press();
+    Sleep(400);
+    session_.Release();
+    ASSERT_NO_FATAL_FAILURE(Check(why));
+    EXPECT_EQ(1u, SimQueued()) << why << ": the reader read";
+    SimQueueClear();
+  }
+
+  // A held trigger over new barcodes, repeats, other types and other lengths,
+  // up to the limit and one past it.
+  void BulkRun() {
+    std::vector<std::string> accepted = {NextText(8)};
+    std::vector<Presented> run = {{accepted[0], 0, true}};
+    const int length = 2 + int(random_() % 14);
+    for (int i = 1; i < length && accepted.size() < size_t(kBulkLimit); ++i) {
+      switch (random_() % 5) {
+        case 0: run.push_back({accepted[random_() % accepted.size()], 0, false}); break;
+        case 1: run.push_back({NextText(8), 1, false}); break;
+        case 2: run.push_back({NextText(9), 0, false}); break;
+        default:
+          accepted.push_back(NextText(8));
+          run.push_back({accepted.back(), 0, true});
+          break;
+      }
+    }
+    const bool overLimit = accepted.size() == size_t(kBulkLimit);
+    if (overLimit) run.push_back({NextText(8), 0, false});
+    session_.Press();
+    for (const Presented& p : run) {
+      ASSERT_TRUE(Queue(p));
+      if (p.accepted) Type(p.text);
+    }
+    const uint32_t left = overLimit ? 1 : 0;
+    ASSERT_TRUE(PollUntil([&] { return SimQueued() <= left; }, 10000)) << "the reader stalled";
+    ASSERT_NO_FATAL_FAILURE(Check(overLimit ? "a bulk run to its limit" : "a bulk run"));
+    session_.Release();
+    if (!imager_) {
+      ASSERT_TRUE(WedgeSession::WaitScanning(false));
+    }
+    // The laser reads no further; the imager may have decoded one ahead,
+    // which the ledger shows was not typed.
+    if (!imager_) {
+      EXPECT_EQ(left, SimQueued()) << "read past the limit";
+    }
+    SimQueueClear();
+  }
+
+  void ToggleBulk() {
+    if (!readerOn_) return StopOrStart();
+    const long since = SimNow();
+    SetEvent(bulkToggle_);
+    ASSERT_TRUE(WaitForLog(bulk_ ? "DvcSetLED 0 0 0 0" : "DvcSetLED 13 -1 1 1", since, 10000))
+        << "the toggle was not taken";
+    bulk_ = !bulk_;
+  }
+
+  // Every activation leaves bulk mode off, as toggle mode starts.
+  void StopOrStart() {
+    const int request = readerOn_ ? Client::kStop : Client::kStart;
+    ResetEvent(client_.state[request]);
+    SetEvent(client_.request[request]);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client_.state[request], 20000))
+        << (readerOn_ ? "stop" : "start") << " not answered";
+    readerOn_ = !readerOn_;
+    bulk_ = false;
+  }
+
+  // Camera mode frames one barcode and types no suffix; a start ends it.
+  void CamMode() {
+    ResetEvent(client_.state[Client::kCamMode]);
+    SetEvent(client_.request[Client::kCamMode]);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client_.state[Client::kCamMode], 20000));
+    readerOn_ = true;
+    bulk_ = false;
+    const Presented framed = {NextText(8), 0, true};
+    ASSERT_TRUE(Queue(framed));
+    session_.Press();
+    Type(framed.text, true);
+    ASSERT_NO_FATAL_FAILURE(Check("a scan in camera mode", 0));
+    session_.Release();
+    ASSERT_NO_FATAL_FAILURE(Restart());
+  }
+
+  // A start while the reader is open signals nothing: its activation has run
+  // once the window answers after the last call of it.
+  void Restart() {
+    const long since = SimNow();
+    SetEvent(client_.request[Client::kStart]);
+    ASSERT_TRUE(WaitForLog("DvcSetBootup 0x0", since, 20000));
+    ASSERT_TRUE(Answers());
+    bulk_ = false;
+  }
+
+  void About() {
+    PostMessageW(session_.Window(), WM_COMMAND, kIdmAbout, 0);
+    HWND about =
+        WaitForProcessWindow(session_.Process().Id(), L"#32770", L"SARNU", true, 10000);
+    ASSERT_NE(nullptr, about) << "no About box";
+    ASSERT_NO_FATAL_FAILURE(RefusedPull("a pull with the About box open"));
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PollUntil([&] { return !IsWindow(about); }, 10000)) << "the About box stayed";
+    ++totals_->boxes;
+    ASSERT_TRUE(sink_.Focus());
+  }
+
+  // A fetch fails in the activation a start request runs: its box, answered,
+  // and the reader stopped and started again.
+  void InjectFault() {
+    if (!readerOn_) return StopOrStart();
+    const Fault& f = imager_ ? kImagerFaults[random_() % 2] : kLaserFaults[random_() % 4];
+    ASSERT_TRUE(WedgeSession::Sim(L"fail " + FromAnsi(f.call) + L" -5 --once"));
+    ++totals_->faults;
+    SetEvent(client_.request[Client::kStart]);
+    HWND box = WaitForMessageBox(L"Sarnu ERROR!", 20000);
+    ASSERT_NE(nullptr, box) << "no box for " << f.call;
+    EXPECT_EQ(std::wstring(f.text), MessageBoxText(box));
+    DismissMessageBox(box);
+    ASSERT_TRUE(PollUntil([&] { return !IsWindow(box); }, 5000)) << "the box stays";
+    ++totals_->boxes;
+    ASSERT_TRUE(sink_.Focus());
+    ASSERT_NO_FATAL_FAILURE(Check("a failed activation"));
+    ASSERT_NO_FATAL_FAILURE(StopOrStart());
+    ASSERT_NO_FATAL_FAILURE(StopOrStart());
+  }
+
+  bool Answers() {
+    DWORD_PTR unused = 0;
+    return SendMessageTimeoutW(session_.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000,
+                               &unused) != 0;
+  }
+
+  // The DataReader protocol's events as a client holds them.
+  struct Client {
+    enum { kStart, kStop, kCamMode };
+    Client() {
+      static const wchar_t* kRequests[] = {L"DataReader_Event_Start", L"DataReader_Event_Stop",
+                                           L"DataReader_Event_CamMode"};
+      static const wchar_t* kStates[] = {L"DataReader_Event_Started", L"DataReader_Event_Stopped",
+                                         L"DataReader_Event_CamModeActive"};
+      for (int i = 0; i < 3; ++i) {
+        request[i] = CreateEventW(nullptr, FALSE, FALSE, kRequests[i]);
+        state[i] = CreateEventW(nullptr, FALSE, FALSE, kStates[i]);
+      }
+    }
+    ~Client() {
+      for (HANDLE h : request) CloseHandle(h);
+      for (HANDLE h : state) CloseHandle(h);
+    }
+    bool Complete() const {
+      for (int i = 0; i < 3; ++i) {
+        if (!request[i] || !state[i]) return false;
+      }
+      return true;
+    }
+    HANDLE request[3] = {};
+    HANDLE state[3] = {};
+  };
+
+  const bool imager_;
+  std::mt19937 random_;
+  Totals* totals_;
+  WedgeSession session_;
+  KeySink sink_;
+  Client client_;
+  HANDLE bulkToggle_ = CreateEventW(nullptr, FALSE, FALSE, L"SarnuBulkEvent");
+  std::wstring expected_;
+  bool bulk_ = false;
+  bool readerOn_ = true;
+  int serial_ = 0;
+};
+
+TEST(Soak, AShiftOfScanningLosesNothing) {
+  const unsigned minutes = EnvNumber("SARNU_SOAK_MINUTES", 2);
+  const unsigned seed = EnvNumber("SARNU_SOAK_SEED", 1);
+  // Laser and imager in turn, five minutes at most each.
+  const unsigned shifts = minutes < 10 ? 2 : (minutes + 4) / 5;
+  const ULONGLONG shiftMs = ULONGLONG(minutes) * 60000 / shifts;
+  std::printf("soak: %u minutes, seed %u, %u shifts\n", minutes, seed, shifts);
+  Totals totals;
+  for (unsigned s = 0; s < shifts; ++s) {
+    const bool imager = s % 2 == 1;
+    SCOPED_TRACE(std::string(imager ? "imager" : "laser") + " shift " + std::to_string(s));
+    Shift shift(imager, seed + s, &totals);
+    ASSERT_TRUE(shift.Start());
+    // At the start, once every kind of step has had its first allocations,
+    // and at the end.
+    DWORD handles[3] = {shift.Handles()};
+    SIZE_T committed[3] = {shift.Committed()};
+    const ULONGLONG end = GetTickCount64() + shiftMs;
+    for (int step = 1; GetTickCount64() < end || step <= kWarmSteps; ++step) {
+      ASSERT_NO_FATAL_FAILURE(shift.Step());
+      if (::testing::Test::HasFailure()) return;
+      if (step == kWarmSteps) {
+        handles[1] = shift.Handles();
+        committed[1] = shift.Committed();
+      }
+    }
+    handles[2] = shift.Handles();
+    committed[2] = shift.Committed();
+    std::printf("soak %s shift: handles %lu, %lu warm, %lu at the end; committed %zu, %zu, %zu KB\n",
+                imager ? "imager" : "laser", handles[0], handles[1], handles[2],
+                committed[0] / 1024, committed[1] / 1024, committed[2] / 1024);
+    // Every step closes what it opened and nothing grows per barcode: a leak
+    // of one handle or one block per step is far above these bounds.
+    EXPECT_LE(handles[2], handles[1] + 10);
+    EXPECT_LE(committed[2], committed[1] + 512 * 1024);
+    EXPECT_TRUE(shift.Exit()) << "the wedge did not exit cleanly";
+  }
+  std::printf("soak: %d steps, %d barcodes presented (%d typed, %d refused), %d faults injected, "
+              "%d boxes answered\n",
+              totals.steps, totals.presented, totals.accepted, totals.refused, totals.faults,
+              totals.boxes);
+}
+
+}  // namespace
