@@ -3,7 +3,9 @@
 // expands this list, so they cannot drift apart.
 //
 // X(group, section, key, kind, default, low, high)
-//   group    which section save and page reset the key belongs to
+//   group    which section save and page reset the key belongs to; the
+//            Extension keys belong to no page: the settings program keeps
+//            what the file says, and only the file sets them
 //   kind     Flag (32-bit, 0 off), U8, U16, Text (TextSetting), CharSet
 //            (CharSetSetting) or Color (RgbColor)
 //   default  the value when the key is missing or empty; colours as 0xRRGGBB,
@@ -68,4 +70,7 @@
   X(Other, OtherSettings, CradlePowerOn, Flag, 0, 0, 1)                        \
   X(Other, OtherSettings, AimerMode, Flag, 0, 0, 1)                            \
   X(Other, OtherSettings, AimerWidth, U8, 0, 0, 3)                             \
-  X(Other, OtherSettings, ShowSplash, Flag, 1, 0, 1)
+  X(Other, OtherSettings, ShowSplash, Flag, 1, 0, 1)                           \
+  X(Extension, OtherSettings, KeyboardLayout, U8, 0, 0, 1)                     \
+  X(Extension, OtherSettings, KeyDelay, U8, 0, 0, 50)                          \
+  X(Extension, OtherSettings, KeepClipboard, Flag, 0, 0, 1)

@@ -7,7 +7,7 @@
 #include "settings.h"
 
 enum class FieldKind { Flag, U8, U16, Text, CharSet, Color };
-enum class FieldGroup { Filter, Bulk, Counter, SolidCounter, TransparentCounter, Other };
+enum class FieldGroup { Filter, Bulk, Counter, SolidCounter, TransparentCounter, Other, Extension };
 
 struct FieldInfo {
   FieldGroup group;

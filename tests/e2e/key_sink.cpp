@@ -14,17 +14,46 @@ LRESULT CALLBACK KeySink::Procedure(HWND window, UINT message, WPARAM wParam, LP
     SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(create->lpCreateParams));
   }
   KeySink* self = reinterpret_cast<KeySink*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (message == WM_CHAR && self) {
-    EnterCriticalSection(&self->lock_);
-    self->text_.push_back(wchar_t(wParam));
-    self->lastTick_ = GetTickCount64();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    self->lastCounter_ = counter.QuadPart;
-    LeaveCriticalSection(&self->lock_);
+  const bool pasting = self && self->pasteDelayMs_;
+  if (pasting && message == WM_KEYDOWN && wParam == 'V' && GetKeyState(VK_CONTROL) < 0) {
+    SetTimer(window, 1, self->pasteDelayMs_, nullptr);
+    return 0;
+  }
+  if (pasting && message == WM_TIMER) {
+    KillTimer(window, 1);
+    if (OpenClipboard(window)) {
+      HANDLE data = GetClipboardData(CF_UNICODETEXT);
+      const wchar_t* text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+      for (const wchar_t* p = text; p && *p; ++p) self->Append(*p);
+      if (text) GlobalUnlock(data);
+      CloseClipboard();
+    }
+    return 0;
+  }
+  // Ctrl+V's own character is no text.
+  if (message == WM_CHAR && self && !(pasting && wParam == 0x16)) {
+    self->Append(wchar_t(wParam));
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void KeySink::Append(wchar_t character) {
+  EnterCriticalSection(&lock_);
+  text_.push_back(character);
+  lastTick_ = GetTickCount64();
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  lastCounter_ = counter.QuadPart;
+  stamps_.push_back(counter.QuadPart);
+  LeaveCriticalSection(&lock_);
+}
+
+std::vector<LONGLONG> KeySink::Stamps() {
+  EnterCriticalSection(&lock_);
+  std::vector<LONGLONG> copy = stamps_;
+  LeaveCriticalSection(&lock_);
+  return copy;
 }
 
 DWORD WINAPI KeySink::Thread(void* parameter) {
@@ -97,6 +126,7 @@ size_t KeySink::Length() {
 void KeySink::Clear() {
   EnterCriticalSection(&lock_);
   text_.clear();
+  stamps_.clear();
   LeaveCriticalSection(&lock_);
 }
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class KeySink {
  public:
@@ -29,6 +30,11 @@ class KeySink {
   void Clear();
   // Polls until `length` characters arrived or nothing came for `stallMs`.
   bool WaitForLength(size_t length, DWORD stallMs);
+  // QueryPerformanceCounter at every character's arrival, in order.
+  std::vector<LONGLONG> Stamps();
+  // From now on Ctrl+V is taken as a paste that reads the clipboard only
+  // `delayMs` later, as a slow application would; its text joins the rest.
+  void PasteLate(DWORD delayMs) { pasteDelayMs_ = delayMs; }
   // GetTickCount64 / QueryPerformanceCounter when the last character arrived.
   ULONGLONG LastCharacterTick();
   LONGLONG LastCharacterCounter();
@@ -37,6 +43,7 @@ class KeySink {
 
  private:
   static DWORD WINAPI Thread(void* self);
+  void Append(wchar_t character);
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HANDLE thread_ = nullptr;
@@ -46,6 +53,8 @@ class KeySink {
   CRITICAL_SECTION lock_;
   bool lockMade_ = false;
   std::wstring text_;
+  std::vector<LONGLONG> stamps_;
+  DWORD pasteDelayMs_ = 0;
   ULONGLONG lastTick_ = 0;
   LONGLONG lastCounter_ = 0;
 };

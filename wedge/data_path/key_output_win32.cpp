@@ -14,6 +14,7 @@
 #include "stage_stamps.h"
 #include "text_codec.h"
 #include "thread_priority.h"
+#include "typing_extras.h"
 #include "wedge_events.h"
 
 namespace {
@@ -35,8 +36,20 @@ uint8_t ReadValue(const uint8_t* value) { return value ? *value : 0; }
 
 const WCHAR* W(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
 
-void TypeText(const char* text) {
-  for (const char* p = text; *p; ++p) TypeCharacter(static_cast<unsigned char>(*p));
+// With KeyDelay every character but the barcode's first waits its pause;
+// without it this is the plain loop of the described typing.
+void TypeText(const char* text, const TypingExtras& extras, bool* typedBefore) {
+  for (const char* p = text; *p; ++p) {
+    if (extras.keyDelayMs && *typedBefore) Sleep(extras.keyDelayMs);
+    *typedBefore = true;
+    if (extras.layoutKeys) {
+      KeyEvent events[kMaxLayoutKeyEvents];
+      const size_t n = LayoutKeyEventsForCharacter(static_cast<unsigned char>(*p), events);
+      for (size_t i = 0; i < n; ++i) SendKeyEvent(events[i]);
+    } else {
+      TypeCharacter(static_cast<unsigned char>(*p));
+    }
+  }
 }
 
 // Filters and sends one queued barcode; the item is released as soon as the
@@ -56,15 +69,23 @@ void OutputOne(char* item, size_t length) {
   StampStage(kStageFiltered);
   OutputQueue.Release(item);
   if (send == 0) return;
+  const TypingExtras extras = g_settings ? TypingExtrasOf(*g_settings) : TypingExtras();
+  if (extras.layoutKeys) TakeForegroundLayout();
+  bool typedBefore = false;
   if (ReadValue(g_bufferType) == kBufferTypeClipboard) {
-    // The paste goes out even when the copy failed: the user then gets what
-    // the clipboard held, which is how the reader's own clipboard mode acts.
-    CopyToClipboard(g_outputBuffer);
-    SendPaste();
+    typedBefore = true;
+    if (extras.keepClipboard) {
+      PasteKeepingClipboard(g_outputBuffer, g_clipboardOwner);
+    } else {
+      // The paste goes out even when the copy failed: the user then gets what
+      // the clipboard held, which is how the reader's own clipboard mode acts.
+      CopyToClipboard(g_outputBuffer);
+      SendPaste();
+    }
   } else {
-    TypeText(g_outputBuffer);
+    TypeText(g_outputBuffer, extras, &typedBefore);
   }
-  TypeText(g_suffixBuffer);
+  TypeText(g_suffixBuffer, extras, &typedBefore);
   StampStage(kStageKeysSent);
 }
 

@@ -5,6 +5,7 @@
 
 #include <shellapi.h>
 
+#include "clipboard.h"
 #include "counter_window.h"
 #include "notifications.h"
 #include "process_globals.h"
@@ -172,6 +173,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_CREATE:
       return OnCreate(window);
+    case WM_RENDERFORMAT:  // a paste with KeepClipboard taken by its target
+    case WM_RENDERALLFORMATS:
+      ClipboardRenderOffered(message == WM_RENDERALLFORMATS, window);
+      return 0;
     case WM_DESTROY:
       return OnDestroy();
     case WM_COMMAND:

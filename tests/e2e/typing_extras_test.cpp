@@ -1,0 +1,124 @@
+// The typing a site can ask for beyond the described behaviour, through the
+// real wedge: the pause between characters as the key sink's arrival stamps
+// show it, and clipboard output that gives the user's copied text back after
+// every paste, into notepad and into a window that takes the paste late.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "key_sink.h"
+#include "wedge_session.h"
+
+namespace {
+
+bool PutClipboardText(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  if (block) {
+    std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t*>(GlobalLock(block)));
+    GlobalUnlock(block);
+    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+  }
+  CloseClipboard();
+  return block != nullptr;
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"<busy>";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(data))) text = p;
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+// Pairwise gaps of the stamps, in milliseconds, sorted.
+std::vector<double> SortedGapsMs(const std::vector<LONGLONG>& stamps) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  std::vector<double> gaps;
+  for (size_t i = 1; i < stamps.size(); ++i) {
+    gaps.push_back(double(stamps[i] - stamps[i - 1]) * 1000.0 / double(frequency.QuadPart));
+  }
+  std::sort(gaps.begin(), gaps.end());
+  return gaps;
+}
+
+TEST(TypingExtras, KeyDelaySpacesEveryCharacterAndTheSuffix) {
+  for (int delay : {0, 5, 20}) {
+    SCOPED_TRACE("KeyDelay=" + std::to_string(delay));
+    WedgeSession session;
+    std::string why;
+    ASSERT_TRUE(session.Start(
+        "laser", SessionIni("[OtherSettings]\r\nKeyDelay=" + std::to_string(delay) + "\r\n"), &why))
+        << why;
+    KeySink sink;
+    ASSERT_TRUE(sink.Open());
+    ASSERT_TRUE(WedgeSession::Sim(L"scan PACED12345678"));
+    session.Press();
+    ASSERT_TRUE(sink.WaitForLength(14, 5000));
+    session.Release();
+    EXPECT_EQ(L"PACED12345678\r", sink.Text());
+    const std::vector<double> gaps = SortedGapsMs(sink.Stamps());
+    ASSERT_EQ(13u, gaps.size());
+    const double median = gaps[gaps.size() / 2];
+    std::printf("KeyDelay %d: gaps %.2f .. %.2f ms, median %.2f ms\n", delay, gaps.front(),
+                gaps.back(), median);
+    // Sleep is good to the system's one-millisecond tick; the receiver's
+    // thread adds its own wake-up on a loaded machine.
+    EXPECT_GE(median, delay - 1.0);
+    EXPECT_LE(median, delay + (delay ? 4.0 : 2.0));
+  }
+}
+
+// The paste's target: notepad, or the key sink reading the clipboard 400 ms
+// after the Ctrl+V. With KeepClipboard the user's text is back after each
+// barcode; without it the last barcode stays, as described.
+TEST(TypingExtras, KeepClipboardGivesTheUsersTextBackAfterEveryPaste) {
+  struct Case {
+    bool keep;
+    DWORD lateMs;  // 0: notepad takes the paste
+    int barcodes;
+  } cases[] = {{true, 0, 10}, {true, 400, 3}, {false, 0, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.keep ? "kept" : "not kept") + (c.lateMs ? ", late target" : ""));
+    WedgeSession session;
+    session.presets = {L"buffer-type 3", L"suffix-code 3"};
+    std::string why;
+    ASSERT_TRUE(session.Start("laser",
+                              SessionIni("[OtherSettings]\r\nKeepClipboard=" +
+                                         std::to_string(c.keep) +
+                                         "\r\n[BulkScanning]\r\nBulkEnable=1\r\n"
+                                         "[BulkCounterWindow]\r\nCounterEnabled=0\r\n"),
+                              &why))
+        << why;
+    KeySink sink;
+    if (c.lateMs) {
+      sink.PasteLate(c.lateMs);
+      ASSERT_TRUE(sink.Open());
+    }
+    ASSERT_TRUE(PutClipboardText(L"the user's own text"));
+    std::wstring expected, last;
+    session.Press();
+    for (int i = 0; i < c.barcodes; ++i) {
+      last = L"CLIP" + std::to_wstring(100 + i);
+      expected += last + L"\t";
+      ASSERT_TRUE(WedgeSession::Sim(L"scan " + last));
+    }
+    const std::wstring got = c.lateMs ? (sink.WaitForLength(expected.size(), 5000), sink.Text())
+                                      : session.Pad().WaitForText(expected, 15000);
+    session.Release();
+    EXPECT_EQ(expected, got);
+    EXPECT_TRUE(PollUntil([&] { return ClipboardText() == (c.keep ? L"the user's own text" : last); },
+                          3000))
+        << "the clipboard holds something else";
+  }
+}
+
+}  // namespace

@@ -1,0 +1,41 @@
+// What a site can ask of the typing beyond the described behaviour, each off
+// unless its [OtherSettings] key says otherwise: the foreground application's
+// own keyboard layout (KeyboardLayout), a pause between characters
+// (KeyDelay) and the user's clipboard text kept across a paste
+// (KeepClipboard). The output thread reads them once per barcode.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+class Settings;
+struct KeyEvent;
+
+struct TypingExtras {
+  uint32_t keyDelayMs = 0;  // 0 to kMaxKeyDelayMs
+  bool layoutKeys = false;
+  bool keepClipboard = false;
+};
+
+enum : uint32_t { kMaxKeyDelayMs = 50 };
+
+TypingExtras TypingExtrasOf(const Settings& settings);
+
+// The foreground thread's keyboard layout, taken once per barcode; the key
+// table of a layout is built when it is first met, so typing allocates
+// nothing.
+void TakeForegroundLayout();
+
+// The events that type one character on the layout taken last: Left Windows
+// up, the modifiers it needs (Shift; AltGr as Ctrl and Alt), the key, and
+// the modifiers released. Controls and blank go as their own keys as on the
+// US table; a character the layout has no plain key for (none, a dead key,
+// other modifiers) goes as a unicode event. Returns the number written.
+enum : size_t { kMaxLayoutKeyEvents = 9 };
+size_t LayoutKeyEventsForCharacter(unsigned char character, KeyEvent* events);
+
+// Clipboard output that leaves the user's Unicode text where it was: the
+// text saved, the barcode offered and pasted, and the saved text put back
+// once the target has taken the paste (at most kPasteTakenBoundMs later).
+enum : uint32_t { kPasteTakenBoundMs = 2000 };
+void PasteKeepingClipboard(const char* text, void* owner);

@@ -1,0 +1,113 @@
+// The typing extras on Win32: the layout's key table from the system's
+// character-to-key call, and the paste that keeps the user's clipboard.
+#include "typing_extras.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "clipboard.h"
+#include "key_input.h"
+#include "key_table.h"
+#include "settings.h"
+#include "text_codec.h"
+
+namespace {
+
+struct LayoutKey {
+  uint8_t virtualKey;  // 0: typed as a unicode event
+  uint8_t modifiers;   // bit 0 Shift, bit 1 Ctrl, bit 2 Alt
+  char16_t unit;       // the character, for the unicode event
+};
+
+// Used by the output thread only.
+LayoutKey g_layoutTable[256];
+HKL g_tableLayout = nullptr;
+bool g_tableBuilt = false;
+
+LayoutKey KeyOnLayout(unsigned char character, HKL layout) {
+  LayoutKey key = {0, 0, 0};
+  const char narrow = char(character);
+  if (AnsiToWide(&narrow, 1, &key.unit, 1) != 1) key.unit = 0;
+  if (key.unit == 0) return key;
+  const SHORT found = VkKeyScanExW(WCHAR(key.unit), layout);
+  if (found == -1) return key;
+  const uint8_t virtualKey = uint8_t(found & 0xFF);
+  const uint8_t modifiers = uint8_t((found >> 8) & 0xFF);
+  // Plain, shifted or AltGr only; Ctrl or Alt alone would be a shortcut.
+  const bool plain = modifiers == 0 || modifiers == 1 || modifiers == 6 || modifiers == 7;
+  // A dead key would wait for the next character and change it.
+  const bool dead = (MapVirtualKeyExW(virtualKey, MAPVK_VK_TO_CHAR, layout) & 0x80000000u) != 0;
+  if (plain && !dead && virtualKey != 0) {
+    key.virtualKey = virtualKey;
+    key.modifiers = modifiers;
+  }
+  return key;
+}
+
+KeyEvent Event(uint8_t virtualKey, bool up) { return KeyEvent{virtualKey, 0, up}; }
+
+}  // namespace
+
+TypingExtras TypingExtrasOf(const Settings& settings) {
+  TypingExtras extras;
+  const uint32_t delay = settings.KeyDelay;
+  extras.keyDelayMs = delay > uint32_t(kMaxKeyDelayMs) ? uint32_t(kMaxKeyDelayMs) : delay;
+  extras.layoutKeys = settings.KeyboardLayout == 1;
+  extras.keepClipboard = settings.KeepClipboard != 0;
+  return extras;
+}
+
+void TakeForegroundLayout() {
+  const HKL layout = GetKeyboardLayout(GetWindowThreadProcessId(GetForegroundWindow(), nullptr));
+  if (g_tableBuilt && layout == g_tableLayout) return;
+  for (int c = 0; c < 256; ++c) g_layoutTable[c] = KeyOnLayout((unsigned char)c, layout);
+  g_tableLayout = layout;
+  g_tableBuilt = true;
+}
+
+size_t LayoutKeyEventsForCharacter(unsigned char character, KeyEvent* events) {
+  // Enter, Tab, GS, blank and DEL mean the same on every layout.
+  if ((character >= 1 && character <= 32) || character == 127) {
+    return KeyEventsForCharacter(character, events);
+  }
+  const LayoutKey& key = g_layoutTable[character];
+  if (key.unit == 0) return 0;
+  size_t n = 0;
+  events[n++] = Event(kVkLeftWindows, true);
+  if (key.virtualKey == 0) {
+    events[n++] = KeyEvent{0, key.unit, false};
+    events[n++] = KeyEvent{0, key.unit, true};
+    return n;
+  }
+  const bool shift = key.modifiers & 1, altGr = (key.modifiers & 6) == 6;
+  if (altGr) events[n++] = Event(kVkControl, false);
+  if (altGr) events[n++] = Event(kVkAlt, false);
+  if (shift) events[n++] = Event(kVkShift, false);
+  events[n++] = Event(key.virtualKey, false);
+  events[n++] = Event(key.virtualKey, true);
+  if (shift) events[n++] = Event(kVkShift, true);
+  if (altGr) events[n++] = Event(kVkAlt, true);
+  if (altGr) events[n++] = Event(kVkControl, true);
+  return n;
+}
+
+void PasteKeepingClipboard(const char* text, void* owner) {
+  char16_t* saved = nullptr;
+  const bool keep = ClipboardSaveText(owner, &saved);
+  const size_t length = std::strlen(text);
+  if (char16_t* wide = ClipboardAlloc(uint32_t(length + 1))) {
+    AnsiToWide(text, length, wide, length);
+    ClipboardOffer(owner, wide);
+  }
+  KeyEvent events[kPasteEventCount];
+  PasteKeyEvents(events);
+  for (const KeyEvent& e : events) SendKeyEvent(e);
+  ClipboardWaitTaken(kPasteTakenBoundMs);
+  // Whatever the clipboard could not tell us, the user's text goes back.
+  if (keep) {
+    ClipboardRestore(owner, saved);
+  } else {
+    ClipboardFree(saved);
+  }
+}
