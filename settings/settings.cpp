@@ -47,6 +47,13 @@ int ClampCounterSize(int value) {
   return static_cast<int>(size);
 }
 
+// A pause between characters beyond 50 ms would make the wedge a bottleneck
+// rather than a courtesy to slow receivers.
+int ClampKeyDelay(int value) {
+  const unsigned delay = static_cast<uint8_t>(value);
+  return static_cast<int>(delay > 50 ? 50 : delay);
+}
+
 // At most 259 units; a cut never leaves half of a surrogate pair behind.
 void CopyWideText(char16_t (&dst)[kTextUnits], const char16_t* src) {
   size_t copied = WideCopy(dst, kTextUnits, src);
@@ -209,6 +216,9 @@ void SaveGroup(Settings& record, FieldGroup which) {
   void Settings::Set##key(int value) {                        \
     if constexpr (SameName(#key, "TransparentCounterSize")) { \
       value = ClampCounterSize(value);                        \
+    }                                                         \
+    if constexpr (SameName(#key, "KeyDelay")) {               \
+      value = ClampKeyDelay(value);                           \
     }                                                         \
     Store(lock, key, value);                                  \
   }

@@ -11,8 +11,8 @@
 //   default  the value when the key is missing or empty; colours as 0xRRGGBB,
 //            texts always ""
 //   low/high what the settings program lets the user enter; for Text and
-//            CharSet the most characters. Only TransparentCounterSize is
-//            enforced by the record itself.
+//            CharSet the most characters. Only TransparentCounterSize and
+//            KeyDelay are enforced by the record itself.
 //
 // The order is the order of Load, which is also the order in which each
 // section save writes its keys.

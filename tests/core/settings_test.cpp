@@ -106,7 +106,9 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
     for (size_t i = 0; i < kSettingsFieldCount; ++i) {
       const FieldInfo& info = kSettingsFields[i];
       EXPECT_FALSE(SameField(edited, defaults, info)) << info.keyName << " was not changed";
-      EXPECT_TRUE(SameField(reloaded, edited, info)) << info.keyName << " did not round-trip";
+      // The keys only the file sets are written by no page's save.
+      const Settings& written = info.group == FieldGroup::Extension ? defaults : edited;
+      EXPECT_TRUE(SameField(reloaded, written, info)) << info.keyName << " did not round-trip";
     }
   }
   EXPECT_FALSE(FileExists(kTempIni));
@@ -121,6 +123,8 @@ TEST_F(SettingsTest, StoresTruncateAndClamp) {
   };
   const LoadCase cases[] = {
       {u"BulkCounterWindow", u"TransparentCounterSize", "0", 1},
+      {u"OtherSettings", u"KeyDelay", "80", 50},
+      {u"OtherSettings", u"KeyDelay", "261", 5},
       {u"BulkCounterWindow", u"TransparentCounterSize", "11", 10},
       {u"BulkCounterWindow", u"TransparentCounterSize", "200", 10},
       {u"BulkCounterWindow", u"TransparentCounterSize", "256", 1},

@@ -355,15 +355,17 @@ TEST(Soak, AShiftOfScanningLosesNothing) {
         committed[1] = shift.Committed();
       }
     }
+    Sleep(1000);  // the last barcode's signal thread ends
     handles[2] = shift.Handles();
     committed[2] = shift.Committed();
     std::printf("soak %s shift: handles %lu, %lu warm, %lu at the end; committed %zu, %zu, %zu KB\n",
                 imager ? "imager" : "laser", handles[0], handles[1], handles[2],
                 committed[0] / 1024, committed[1] / 1024, committed[2] / 1024);
     // Every step closes what it opened and nothing grows per barcode: a leak
-    // of one handle or one block per step is far above these bounds.
+    // of one handle per step, or of a kilobyte per step over a long shift, is
+    // above these bounds; the heap taking one more segment at once is not.
     EXPECT_LE(handles[2], handles[1] + 10);
-    EXPECT_LE(committed[2], committed[1] + 512 * 1024);
+    EXPECT_LE(committed[2], committed[1] + 2 * 1024 * 1024);
     EXPECT_TRUE(shift.Exit()) << "the wedge did not exit cleanly";
   }
   std::printf("soak: %d steps, %d barcodes presented (%d typed, %d refused), %d faults injected, "

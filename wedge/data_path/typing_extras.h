@@ -12,12 +12,10 @@ class Settings;
 struct KeyEvent;
 
 struct TypingExtras {
-  uint32_t keyDelayMs = 0;  // 0 to kMaxKeyDelayMs
+  uint32_t keyDelayMs = 0;  // 0 to 50
   bool layoutKeys = false;
   bool keepClipboard = false;
 };
-
-enum : uint32_t { kMaxKeyDelayMs = 50 };
 
 TypingExtras TypingExtrasOf(const Settings& settings);
 

@@ -51,8 +51,7 @@ KeyEvent Event(uint8_t virtualKey, bool up) { return KeyEvent{virtualKey, 0, up}
 
 TypingExtras TypingExtrasOf(const Settings& settings) {
   TypingExtras extras;
-  const uint32_t delay = settings.KeyDelay;
-  extras.keyDelayMs = delay > uint32_t(kMaxKeyDelayMs) ? uint32_t(kMaxKeyDelayMs) : delay;
+  extras.keyDelayMs = settings.KeyDelay;  // the record holds it to 0..50
   extras.layoutKeys = settings.KeyboardLayout == 1;
   extras.keepClipboard = settings.KeepClipboard != 0;
   return extras;
