@@ -9,7 +9,8 @@ WINESERVER=/usr/lib/wine/wineserver
 
 # Debian packages the builds and tests need; installed only when missing.
 SARNU_PACKAGES=(cmake make g++ clang libclang-rt-14-dev googletest libbenchmark-dev
-  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64 xvfb xauth imagemagick)
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64 xvfb xauth imagemagick
+  x11-xkb-utils xkb-data)
 
 log() { printf '== %s\n' "$*" >&2; }
 

@@ -43,7 +43,7 @@ void TypeText(const char* text, const TypingExtras& extras, bool* typedBefore) {
     if (extras.keyDelayMs && *typedBefore) Sleep(extras.keyDelayMs);
     *typedBefore = true;
     if (extras.layoutKeys) {
-      KeyEvent events[kMaxLayoutKeyEvents];
+      KeyEvent events[kMaxKeyEventsPerCharacter];
       const size_t n = LayoutKeyEventsForCharacter(static_cast<unsigned char>(*p), events);
       for (size_t i = 0; i < n; ++i) SendKeyEvent(events[i]);
     } else {

@@ -9,7 +9,6 @@
 enum : uint8_t {
   kVkShift = 0x10,
   kVkControl = 0x11,
-  kVkAlt = 0x12,
   kVkV = 0x56,
   kVkLeftWindows = 0x5B,
 };

@@ -25,11 +25,10 @@ TypingExtras TypingExtrasOf(const Settings& settings);
 void TakeForegroundLayout();
 
 // The events that type one character on the layout taken last: Left Windows
-// up, the modifiers it needs (Shift; AltGr as Ctrl and Alt), the key, and
-// the modifiers released. Controls and blank go as their own keys as on the
-// US table; a character the layout has no plain key for (none, a dead key,
-// other modifiers) goes as a unicode event. Returns the number written.
-enum : size_t { kMaxLayoutKeyEvents = 9 };
+// up, Shift when the layout needs it, the key. Controls and blank go as their
+// own keys as on the US table; a character the layout has no plain or
+// shifted key for (none, a dead key, AltGr) goes as a unicode event. Returns
+// the number written (room for kMaxKeyEventsPerCharacter).
 size_t LayoutKeyEventsForCharacter(unsigned char character, KeyEvent* events);
 
 // Clipboard output that leaves the user's Unicode text where it was: the

@@ -16,7 +16,7 @@ namespace {
 
 struct LayoutKey {
   uint8_t virtualKey;  // 0: typed as a unicode event
-  uint8_t modifiers;   // bit 0 Shift, bit 1 Ctrl, bit 2 Alt
+  bool shift;
   char16_t unit;       // the character, for the unicode event
 };
 
@@ -26,7 +26,7 @@ HKL g_tableLayout = nullptr;
 bool g_tableBuilt = false;
 
 LayoutKey KeyOnLayout(unsigned char character, HKL layout) {
-  LayoutKey key = {0, 0, 0};
+  LayoutKey key = {0, false, 0};
   const char narrow = char(character);
   if (AnsiToWide(&narrow, 1, &key.unit, 1) != 1) key.unit = 0;
   if (key.unit == 0) return key;
@@ -34,13 +34,16 @@ LayoutKey KeyOnLayout(unsigned char character, HKL layout) {
   if (found == -1) return key;
   const uint8_t virtualKey = uint8_t(found & 0xFF);
   const uint8_t modifiers = uint8_t((found >> 8) & 0xFF);
-  // Plain, shifted or AltGr only; Ctrl or Alt alone would be a shortcut.
-  const bool plain = modifiers == 0 || modifiers == 1 || modifiers == 6 || modifiers == 7;
+  // Plain or shifted keys only. A character behind AltGr goes as a unicode
+  // event: an injected Ctrl+Alt does not reach AltGr on every system (the
+  // desktop under test gives nothing at all), the character itself always
+  // arrives. Ctrl or Alt alone would be a shortcut.
+  const bool plain = modifiers == 0 || modifiers == 1;
   // A dead key would wait for the next character and change it.
   const bool dead = (MapVirtualKeyExW(virtualKey, MAPVK_VK_TO_CHAR, layout) & 0x80000000u) != 0;
   if (plain && !dead && virtualKey != 0) {
     key.virtualKey = virtualKey;
-    key.modifiers = modifiers;
+    key.shift = modifiers == 1;
   }
   return key;
 }
@@ -79,15 +82,10 @@ size_t LayoutKeyEventsForCharacter(unsigned char character, KeyEvent* events) {
     events[n++] = KeyEvent{0, key.unit, true};
     return n;
   }
-  const bool shift = key.modifiers & 1, altGr = (key.modifiers & 6) == 6;
-  if (altGr) events[n++] = Event(kVkControl, false);
-  if (altGr) events[n++] = Event(kVkAlt, false);
-  if (shift) events[n++] = Event(kVkShift, false);
+  if (key.shift) events[n++] = Event(kVkShift, false);
   events[n++] = Event(key.virtualKey, false);
   events[n++] = Event(key.virtualKey, true);
-  if (shift) events[n++] = Event(kVkShift, true);
-  if (altGr) events[n++] = Event(kVkAlt, true);
-  if (altGr) events[n++] = Event(kVkControl, true);
+  if (key.shift) events[n++] = Event(kVkShift, true);
   return n;
 }
 
