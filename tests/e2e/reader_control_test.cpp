@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "e2e_support.h"
+#include "reader_client.h"
 
 namespace {
 
@@ -98,46 +99,6 @@ class Wedge {
  private:
   Program program_;
   HWND window_ = nullptr;
-};
-
-// The named events of the DataReader protocol as a client sees them.
-struct Client {
-  Client() {
-    for (int i = 0; i < 3; ++i) {
-      // Whoever comes first creates an event; the kind is the same for both.
-      request[i] = CreateEventW(nullptr, FALSE, FALSE, kRequests[i]);
-      state[i] = CreateEventW(nullptr, FALSE, FALSE, kStates[i]);
-    }
-  }
-  ~Client() {
-    for (int i = 0; i < 3; ++i) {
-      if (request[i]) CloseHandle(request[i]);
-      if (state[i]) CloseHandle(state[i]);
-    }
-  }
-  bool Complete() const {
-    for (int i = 0; i < 3; ++i) {
-      if (!request[i] || !state[i]) return false;
-    }
-    return true;
-  }
-  void ResetStates() {
-    for (HANDLE h : state) ResetEvent(h);
-  }
-  // Whether each state event is set now; the signal is put back.
-  bool IsSet(int which) {
-    if (WaitForSingleObject(state[which], 0) != WAIT_OBJECT_0) return false;
-    SetEvent(state[which]);
-    return true;
-  }
-
-  enum { kStart = 0, kStop = 1, kCamMode = 2 };  // also kStarted, kStopped, kCamModeActive
-  static constexpr const wchar_t* kRequests[3] = {
-      L"DataReader_Event_Start", L"DataReader_Event_Stop", L"DataReader_Event_CamMode"};
-  static constexpr const wchar_t* kStates[3] = {
-      L"DataReader_Event_Started", L"DataReader_Event_Stopped", L"DataReader_Event_CamModeActive"};
-  HANDLE request[3] = {};
-  HANDLE state[3] = {};
 };
 
 TEST(ReaderActivation, LaserInOrderAndMissingConfigurationSaved) {
@@ -282,17 +243,17 @@ TEST(ReaderRequests, StartAndStopAnsweredOnlyWhenTheStateChanges) {
   Wedge wedge;
   ASSERT_TRUE(wedge.Start());
   ASSERT_NO_FATAL_FAILURE(WaitForLaserActivation());
-  Client client;
+  ReaderClient client;
   ASSERT_TRUE(client.Complete());
   const struct {
     int request;
     int answer;  // the state event that must come, or -1 for none
     const char* call;
   } steps[] = {
-      {Client::kStart, -1, nullptr},  // open already
-      {Client::kStop, Client::kStop, "LZRClose"},
-      {Client::kStop, -1, nullptr},  // closed already
-      {Client::kStart, Client::kStart, "LZROpen 0 0"},
+      {ReaderClient::kStart, -1, nullptr},  // open already
+      {ReaderClient::kStop, ReaderClient::kStop, "LZRClose"},
+      {ReaderClient::kStop, -1, nullptr},  // closed already
+      {ReaderClient::kStart, ReaderClient::kStart, "LZROpen 0 0"},
   };
   for (const auto& step : steps) {
     client.ResetStates();
@@ -319,15 +280,15 @@ TEST(ReaderRequests, CamModeSetsSuffixCode4AfterTheFetchAndSignalsAll) {
   Wedge wedge;
   ASSERT_TRUE(wedge.Start());
   ASSERT_NO_FATAL_FAILURE(WaitForLaserActivation());
-  Client client;
+  ReaderClient client;
   ASSERT_TRUE(client.Complete());
   client.ResetStates();
   Sim(L"log --clear");
-  SetEvent(client.request[Client::kCamMode]);
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client.state[Client::kCamMode], 20000));
-  SetEvent(client.state[Client::kCamMode]);  // taken by the wait; the stop below must clear it
-  EXPECT_TRUE(client.IsSet(Client::kStart));
-  EXPECT_FALSE(client.IsSet(Client::kStop));
+  SetEvent(client.request[ReaderClient::kCamMode]);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client.state[ReaderClient::kCamMode], 20000));
+  SetEvent(client.state[ReaderClient::kCamMode]);  // taken by the wait; the stop below must clear it
+  EXPECT_TRUE(client.IsSet(ReaderClient::kStart));
+  EXPECT_FALSE(client.IsSet(ReaderClient::kStop));
   // The activation, then the reader closed, its configuration again, the
   // fetch, the suffix code, the wedge's own settings and the reopen.
   EXPECT_TRUE(InOrder(
@@ -337,9 +298,9 @@ TEST(ReaderRequests, CamModeSetsSuffixCode4AfterTheFetchAndSignalsAll) {
 
   // A stop ends camera mode as well.
   client.ResetStates();
-  SetEvent(client.request[Client::kStop]);
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client.state[Client::kStop], 20000));
-  EXPECT_FALSE(client.IsSet(Client::kCamMode));
+  SetEvent(client.request[ReaderClient::kStop]);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client.state[ReaderClient::kStop], 20000));
+  EXPECT_FALSE(client.IsSet(ReaderClient::kCamMode));
 }
 
 }  // namespace

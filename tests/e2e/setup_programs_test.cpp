@@ -105,7 +105,9 @@ TEST_F(SetupPrograms, SettingStartsTheReadersToolAndTheTriggerWorksAfterwards) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.reader) + (c.placed ? "" : " without its tool"));
     StandIns standIns(1500);
-    if (c.placed) ASSERT_TRUE(standIns.Place(c.placed) && standIns.Place(L"PIXSet.exe"));
+    if (c.placed) {
+      ASSERT_TRUE(standIns.Place(c.placed) && standIns.Place(L"PIXSet.exe"));
+    }
     ASSERT_NO_FATAL_FAILURE(Start(c.reader));
     const long since = SimNow();
     Command(kSetting);

@@ -18,6 +18,7 @@
 
 #include "e2e_support.h"
 #include "key_sink.h"
+#include "reader_client.h"
 #include "sim_feed.h"
 #include "sim_log.h"
 #include "wedge_session.h"
@@ -216,7 +217,7 @@ class Shift {
 
   // Every activation leaves bulk mode off, as toggle mode starts.
   void StopOrStart() {
-    const int request = readerOn_ ? Client::kStop : Client::kStart;
+    const int request = readerOn_ ? ReaderClient::kStop : ReaderClient::kStart;
     ResetEvent(client_.state[request]);
     SetEvent(client_.request[request]);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client_.state[request], 20000))
@@ -227,9 +228,9 @@ class Shift {
 
   // Camera mode frames one barcode and types no suffix; a start ends it.
   void CamMode() {
-    ResetEvent(client_.state[Client::kCamMode]);
-    SetEvent(client_.request[Client::kCamMode]);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client_.state[Client::kCamMode], 20000));
+    ResetEvent(client_.state[ReaderClient::kCamMode]);
+    SetEvent(client_.request[ReaderClient::kCamMode]);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client_.state[ReaderClient::kCamMode], 20000));
     readerOn_ = true;
     bulk_ = false;
     const Presented framed = {NextText(8), 0, true};
@@ -245,7 +246,7 @@ class Shift {
   // once the window answers after the last call of it.
   void Restart() {
     const long since = SimNow();
-    SetEvent(client_.request[Client::kStart]);
+    SetEvent(client_.request[ReaderClient::kStart]);
     ASSERT_TRUE(WaitForLog("DvcSetBootup 0x0", since, 20000));
     ASSERT_TRUE(Answers());
     bulk_ = false;
@@ -270,7 +271,7 @@ class Shift {
     const Fault& f = imager_ ? kImagerFaults[random_() % 2] : kLaserFaults[random_() % 4];
     ASSERT_TRUE(WedgeSession::Sim(L"fail " + FromAnsi(f.call) + L" -5 --once"));
     ++totals_->faults;
-    SetEvent(client_.request[Client::kStart]);
+    SetEvent(client_.request[ReaderClient::kStart]);
     HWND box = WaitForMessageBox(L"Sarnu ERROR!", 20000);
     ASSERT_NE(nullptr, box) << "no box for " << f.call;
     EXPECT_EQ(std::wstring(f.text), MessageBoxText(box));
@@ -289,39 +290,12 @@ class Shift {
                                &unused) != 0;
   }
 
-  // The DataReader protocol's events as a client holds them.
-  struct Client {
-    enum { kStart, kStop, kCamMode };
-    Client() {
-      static const wchar_t* kRequests[] = {L"DataReader_Event_Start", L"DataReader_Event_Stop",
-                                           L"DataReader_Event_CamMode"};
-      static const wchar_t* kStates[] = {L"DataReader_Event_Started", L"DataReader_Event_Stopped",
-                                         L"DataReader_Event_CamModeActive"};
-      for (int i = 0; i < 3; ++i) {
-        request[i] = CreateEventW(nullptr, FALSE, FALSE, kRequests[i]);
-        state[i] = CreateEventW(nullptr, FALSE, FALSE, kStates[i]);
-      }
-    }
-    ~Client() {
-      for (HANDLE h : request) CloseHandle(h);
-      for (HANDLE h : state) CloseHandle(h);
-    }
-    bool Complete() const {
-      for (int i = 0; i < 3; ++i) {
-        if (!request[i] || !state[i]) return false;
-      }
-      return true;
-    }
-    HANDLE request[3] = {};
-    HANDLE state[3] = {};
-  };
-
   const bool imager_;
   std::mt19937 random_;
   Totals* totals_;
   WedgeSession session_;
   KeySink sink_;
-  Client client_;
+  ReaderClient client_;
   HANDLE bulkToggle_ = CreateEventW(nullptr, FALSE, FALSE, L"SarnuBulkEvent");
   std::wstring expected_;
   bool bulk_ = false;
