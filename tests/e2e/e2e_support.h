@@ -148,5 +148,10 @@ bool DeleteTrayIcon(HWND owner, UINT id);
 // empty text on failure.
 std::wstring SaveScreenshot(const wchar_t* name);
 
+// The clipboard's Unicode text as a user's copy puts it there, and read back
+// ("<busy>" when the clipboard cannot be opened).
+bool PutClipboardText(const std::wstring& text);
+std::wstring ClipboardText();
+
 // A UTF-16 text from narrow bytes of the ANSI code page.
 std::wstring FromAnsi(const std::string& bytes);

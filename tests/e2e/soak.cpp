@@ -84,23 +84,11 @@ class Shift {
 
   // One step picked by weight; each keeps the ledger and checks it.
   void Step() {
-    struct Action {
-      int weight;
-      void (Shift::*run)();
-    };
-    static const Action kActions[] = {
-        {10, &Shift::Pull},   {2, &Shift::ToggleBulk}, {2, &Shift::StopOrStart},
-        {1, &Shift::CamMode}, {1, &Shift::About},      {1, &Shift::InjectFault},
-    };
-    int total = 0;
-    for (const Action& a : kActions) total += a.weight;
-    int pick = int(random_() % unsigned(total));
-    for (const Action& a : kActions) {
-      if ((pick -= a.weight) < 0) {
-        (this->*a.run)();
-        break;
-      }
-    }
+    static void (Shift::*const kActions[])() = {&Shift::Pull,    &Shift::ToggleBulk,
+                                               &Shift::StopOrStart, &Shift::CamMode,
+                                               &Shift::About,   &Shift::InjectFault};
+    std::discrete_distribution<int> weights{10, 2, 2, 1, 1, 1};
+    (this->*kActions[weights(random_)])();
     ++totals_->steps;
   }
 
@@ -145,11 +133,16 @@ class Shift {
   void Pull() {
     if (!readerOn_) return RefusedPull("a pull with the reader off");
     if (bulk_) return BulkRun();
+    ScanOne(false);
+  }
+
+  // One barcode per pull; the laser ends its scan by itself.
+  void ScanOne(bool framed) {
     const Presented single = {NextText(8), 0, true};
     ASSERT_TRUE(Queue(single));
     session_.Press();
-    Type(single.text);
-    ASSERT_NO_FATAL_FAILURE(Check("a single scan", 0));
+    Type(single.text, framed);
+    ASSERT_NO_FATAL_FAILURE(Check(framed ? "a scan in camera mode" : "a single scan", 0));
     if (!imager_) {
       ASSERT_TRUE(WedgeSession::WaitScanning(false));
     }
@@ -195,12 +188,10 @@ class Shift {
     ASSERT_TRUE(PollUntil([&] { return SimQueued() <= left; }, 10000)) << "the reader stalled";
     ASSERT_NO_FATAL_FAILURE(Check(overLimit ? "a bulk run to its limit" : "a bulk run"));
     session_.Release();
-    if (!imager_) {
-      ASSERT_TRUE(WedgeSession::WaitScanning(false));
-    }
     // The laser reads no further; the imager may have decoded one ahead,
     // which the ledger shows was not typed.
     if (!imager_) {
+      ASSERT_TRUE(WedgeSession::WaitScanning(false));
       EXPECT_EQ(left, SimQueued()) << "read past the limit";
     }
     SimQueueClear();
@@ -232,24 +223,21 @@ class Shift {
     SetEvent(client_.request[ReaderClient::kCamMode]);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client_.state[ReaderClient::kCamMode], 20000));
     readerOn_ = true;
-    bulk_ = false;
-    const Presented framed = {NextText(8), 0, true};
-    ASSERT_TRUE(Queue(framed));
-    session_.Press();
-    Type(framed.text, true);
-    ASSERT_NO_FATAL_FAILURE(Check("a scan in camera mode", 0));
-    session_.Release();
-    ASSERT_NO_FATAL_FAILURE(Restart());
-  }
-
-  // A start while the reader is open signals nothing: its activation has run
-  // once the window answers after the last call of it.
-  void Restart() {
+    ASSERT_NO_FATAL_FAILURE(ScanOne(true));
+    // A start while the reader is open signals nothing: its activation has
+    // run once the window answers after the last call of it.
     const long since = SimNow();
     SetEvent(client_.request[ReaderClient::kStart]);
     ASSERT_TRUE(WaitForLog("DvcSetBootup 0x0", since, 20000));
-    ASSERT_TRUE(Answers());
+    ASSERT_TRUE(session_.Answers());
     bulk_ = false;
+  }
+
+  void AnswerBox(HWND box) {
+    DismissMessageBox(box);
+    ASSERT_TRUE(PollUntil([&] { return !IsWindow(box); }, 10000)) << "the box stays";
+    ++totals_->boxes;
+    ASSERT_TRUE(sink_.Focus());
   }
 
   void About() {
@@ -258,10 +246,7 @@ class Shift {
         WaitForProcessWindow(session_.Process().Id(), L"#32770", L"SARNU", true, 10000);
     ASSERT_NE(nullptr, about) << "no About box";
     ASSERT_NO_FATAL_FAILURE(RefusedPull("a pull with the About box open"));
-    PostMessageW(about, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(PollUntil([&] { return !IsWindow(about); }, 10000)) << "the About box stayed";
-    ++totals_->boxes;
-    ASSERT_TRUE(sink_.Focus());
+    ASSERT_NO_FATAL_FAILURE(AnswerBox(about));
   }
 
   // A fetch fails in the activation a start request runs: its box, answered,
@@ -275,19 +260,10 @@ class Shift {
     HWND box = WaitForMessageBox(L"Sarnu ERROR!", 20000);
     ASSERT_NE(nullptr, box) << "no box for " << f.call;
     EXPECT_EQ(std::wstring(f.text), MessageBoxText(box));
-    DismissMessageBox(box);
-    ASSERT_TRUE(PollUntil([&] { return !IsWindow(box); }, 5000)) << "the box stays";
-    ++totals_->boxes;
-    ASSERT_TRUE(sink_.Focus());
+    ASSERT_NO_FATAL_FAILURE(AnswerBox(box));
     ASSERT_NO_FATAL_FAILURE(Check("a failed activation"));
     ASSERT_NO_FATAL_FAILURE(StopOrStart());
     ASSERT_NO_FATAL_FAILURE(StopOrStart());
-  }
-
-  bool Answers() {
-    DWORD_PTR unused = 0;
-    return SendMessageTimeoutW(session_.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000,
-                               &unused) != 0;
   }
 
   const bool imager_;

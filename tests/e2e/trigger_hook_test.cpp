@@ -21,13 +21,6 @@ int Starts(const std::vector<LogLine>& log) {
   return n;
 }
 
-// A message answered by the wedge's UI thread: everything posted to it
-// before has been handled.
-bool Answers(HWND window) {
-  DWORD_PTR unused = 0;
-  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &unused) != 0;
-}
-
 class TriggerHook : public ::testing::Test {
  protected:
   void Start() {
@@ -103,12 +96,12 @@ TEST_F(TriggerHook, AboutBoxKeepsTheTriggerOff) {
   const long since = SimNow();
   session_.Press(kTriggerKey);
   session_.Release(kTriggerKey);
-  ASSERT_TRUE(Answers(session_.Window()));
+  ASSERT_TRUE(session_.Answers());
 
   PostMessageW(about, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(PollUntil([&] { return !IsWindow(about); }, 10000)) << "the About box stayed";
   // The hook goes back in right after the box ends, before the next message.
-  ASSERT_TRUE(Answers(session_.Window()));
+  ASSERT_TRUE(session_.Answers());
 
   // A press made while the box was open would have been handled by now, so
   // the one start seen is this press's.

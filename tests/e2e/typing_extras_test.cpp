@@ -14,42 +14,6 @@
 
 namespace {
 
-bool PutClipboardText(const std::wstring& text) {
-  if (!OpenClipboard(nullptr)) return false;
-  EmptyClipboard();
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-  if (block) {
-    std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t*>(GlobalLock(block)));
-    GlobalUnlock(block);
-    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
-  }
-  CloseClipboard();
-  return block != nullptr;
-}
-
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return L"<busy>";
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(data))) text = p;
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
-}
-
-// Pairwise gaps of the stamps, in milliseconds, sorted.
-std::vector<double> SortedGapsMs(const std::vector<LONGLONG>& stamps) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  std::vector<double> gaps;
-  for (size_t i = 1; i < stamps.size(); ++i) {
-    gaps.push_back(double(stamps[i] - stamps[i - 1]) * 1000.0 / double(frequency.QuadPart));
-  }
-  std::sort(gaps.begin(), gaps.end());
-  return gaps;
-}
-
 TEST(TypingExtras, KeyDelaySpacesEveryCharacterAndTheSuffix) {
   for (int delay : {0, 5, 20}) {
     SCOPED_TRACE("KeyDelay=" + std::to_string(delay));
@@ -65,7 +29,14 @@ TEST(TypingExtras, KeyDelaySpacesEveryCharacterAndTheSuffix) {
     ASSERT_TRUE(sink.WaitForLength(14, 5000));
     session.Release();
     EXPECT_EQ(L"PACED12345678\r", sink.Text());
-    const std::vector<double> gaps = SortedGapsMs(sink.Stamps());
+    const std::vector<LONGLONG> stamps = sink.Stamps();
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    std::vector<double> gaps;
+    for (size_t i = 1; i < stamps.size(); ++i) {
+      gaps.push_back(double(stamps[i] - stamps[i - 1]) * 1000.0 / double(frequency.QuadPart));
+    }
+    std::sort(gaps.begin(), gaps.end());
     ASSERT_EQ(13u, gaps.size());
     const double median = gaps[gaps.size() / 2];
     std::printf("KeyDelay %d: gaps %.2f .. %.2f ms, median %.2f ms\n", delay, gaps.front(),

@@ -72,10 +72,7 @@ bool WedgeSession::Start(const char* reader, const std::string& ini, std::string
   if (WaitForSingleObject(started_, 20000) != WAIT_OBJECT_0) return fail("reader not activated");
   // The activation ends with the trigger keys; a message answered after the
   // event means the whole activation has run.
-  DWORD_PTR unused = 0;
-  if (!SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &unused)) {
-    return fail("wedge does not answer");
-  }
+  if (!Answers()) return fail("wedge does not answer");
   if (!notepad_.BringForward()) return fail("notepad did not get the focus");
   return true;
 }
@@ -96,6 +93,11 @@ void WedgeSession::Pull(DWORD holdMs) {
   Press();
   Sleep(holdMs);
   Release();
+}
+
+bool WedgeSession::Answers() const {
+  DWORD_PTR unused = 0;
+  return SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &unused) != 0;
 }
 
 SIZE_T WedgeSession::PrivateBytes() const {

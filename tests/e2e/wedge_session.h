@@ -54,6 +54,10 @@ class WedgeSession {
   HWND Window() const { return window_; }
   const Program& Process() const { return wedge_; }
 
+  // True when the wedge's window handles a message within ten seconds: what
+  // was posted to it before has been handled.
+  bool Answers() const;
+
   // The wedge's private working set, in bytes (0 when it cannot be read).
   SIZE_T PrivateBytes() const;
   // The handles the wedge holds open, from the system's handle table (the
