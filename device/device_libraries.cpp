@@ -3,6 +3,8 @@
 // a missing library or export never leaves a null pointer behind.
 #include "device_libraries.h"
 
+#include "module_export.h"
+
 namespace {
 
 // One stand-in pair per signature. Both ignore their arguments and touch no
@@ -33,22 +35,19 @@ bool g_loadAttempted = false;
 int g_loadedBits = 0;
 
 template <typename Fn>
-void Resolve(HMODULE module, LPCSTR nameOrOrdinal, Fn* entry) {
-  if (module == nullptr) return;
-  FARPROC found = GetProcAddress(module, nameOrOrdinal);
-  // Through void* because a FARPROC is a function type of its own.
-  if (found != nullptr) *entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(found));
+void Take(void* found, Fn* entry) {
+  if (found != nullptr) *entry = reinterpret_cast<Fn>(found);
 }
 
 void FillTables() {
-#define SARNU_RESOLVE_NAMED(name) Resolve(g_laserModule, #name, &g_LZReadLib.name);
+#define SARNU_RESOLVE_NAMED(name) Take(ModuleExportByName(g_laserModule, #name), &g_LZReadLib.name);
   SARNU_LZREADLIB_CALLS(SARNU_RESOLVE_NAMED)
 #undef SARNU_RESOLVE_NAMED
 #define SARNU_RESOLVE_ORDINAL(name, ordinal) \
-  Resolve(g_imagerModule, MAKEINTRESOURCEA(ordinal), &g_PixLib.name);
+  Take(ModuleExportByOrdinal(g_imagerModule, ordinal), &g_PixLib.name);
   SARNU_PIXLIB_CALLS(SARNU_RESOLVE_ORDINAL)
 #undef SARNU_RESOLVE_ORDINAL
-#define SARNU_RESOLVE_NAMED(name) Resolve(g_deviceModule, #name, &g_DvcLib.name);
+#define SARNU_RESOLVE_NAMED(name) Take(ModuleExportByName(g_deviceModule, #name), &g_DvcLib.name);
   SARNU_DVCLIB_CALLS(SARNU_RESOLVE_NAMED)
 #undef SARNU_RESOLVE_NAMED
 }

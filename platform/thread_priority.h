@@ -9,5 +9,6 @@
 // Levels outside 0..7 are taken as the nearest end.
 void SetThreadPriorityCe(int level);
 
-// The desktop level that SetThreadPriorityCe gives for a CE level.
+// The desktop level that SetThreadPriorityCe gives for a CE level (the
+// desktop stand-in only; the terminal takes the level itself).
 int DesktopThreadPriority(int ceLevel);

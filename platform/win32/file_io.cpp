@@ -1,47 +1,17 @@
-// The file seam on Win32. Terminal paths ("\Temp\SARNU.INI") are put on drive
-// C:, the simulated terminal's disk; "\\?\" paths are native and used as they
-// are. Wide paths go straight to the W calls (MinGW has no wide ifstream).
+// The file seam on Win32, the terminal's and the desktop's alike; how a
+// product path becomes a system path is file_system's. Wide paths go straight
+// to the W calls (MinGW has no wide ifstream).
 #include "file_io.h"
 
 #include <windows.h>
 
 #include <cstdlib>
 
+#include "file_system.h"
+
 namespace {
 
 constexpr size_t kMaxPathUnits = 1024;
-
-const WCHAR* W(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
-
-bool IsNativePrefix(const WCHAR* p) {
-  return p[0] == L'\\' && p[1] == L'\\' && p[2] == L'?' && p[3] == L'\\';
-}
-
-// Product path to Win32 path; `extra` units are kept free for a suffix.
-bool MapPath(const char16_t* path, WCHAR* out, size_t cap, size_t extra = 0) {
-  if (!path || !path[0]) return false;
-  const WCHAR* in = W(path);
-  size_t n = 0;
-  if (in[0] == L'\\' && in[1] != L'\\') {
-    out[n++] = L'C';
-    out[n++] = L':';
-  }
-  for (size_t i = 0; in[i]; ++i) {
-    if (n + 1 + extra >= cap) return false;
-    out[n++] = in[i];
-  }
-  out[n] = 0;
-  return true;
-}
-
-uint32_t FromWin32(DWORD attributes) {
-  uint32_t result = 0;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) result |= kFileAttrDirectory;
-  // The terminal's ROM and ROM-module bits have no desktop meaning (the same
-  // values mean other things there); read-only stands in for them.
-  if (attributes & FILE_ATTRIBUTE_READONLY) result |= kFileAttrInRom;
-  return result;
-}
 
 bool WriteAll(HANDLE file, const void* data, size_t size) {
   const char* p = static_cast<const char*>(data);
@@ -62,7 +32,7 @@ bool FileReadAll(const char16_t* path, unsigned char** data, size_t* size, uint3
   *size = 0;
   *attributes = 0;
   WCHAR native[kMaxPathUnits];
-  if (!MapPath(path, native, kMaxPathUnits)) return false;
+  if (!MapProductPath(path, native, kMaxPathUnits)) return false;
   HANDLE file = CreateFileW(native, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -93,7 +63,7 @@ bool FileReadAll(const char16_t* path, unsigned char** data, size_t* size, uint3
   buffer[got] = 0;
   *data = buffer;
   *size = got;
-  *attributes = FromWin32(info.dwFileAttributes);
+  *attributes = ProductAttributes(info.dwFileAttributes);
   return true;
 }
 
@@ -102,7 +72,7 @@ void FileFreeData(unsigned char* data) { free(data); }
 bool FileReplaceThroughTemp(const char16_t* path, const void* data, size_t size) {
   WCHAR native[kMaxPathUnits];
   WCHAR temp[kMaxPathUnits];
-  if (!MapPath(path, native, kMaxPathUnits, 4)) return false;
+  if (!MapProductPath(path, native, kMaxPathUnits, 4)) return false;
   lstrcpyW(temp, native);
   lstrcatW(temp, L".tmp");
   DWORD old = GetFileAttributesW(native);
@@ -125,49 +95,22 @@ bool FileReplaceThroughTemp(const char16_t* path, const void* data, size_t size)
 bool FileCopy(const char16_t* from, const char16_t* to, bool failIfExists) {
   WCHAR src[kMaxPathUnits];
   WCHAR dst[kMaxPathUnits];
-  if (!MapPath(from, src, kMaxPathUnits) || !MapPath(to, dst, kMaxPathUnits)) return false;
+  if (!MapProductPath(from, src, kMaxPathUnits) || !MapProductPath(to, dst, kMaxPathUnits)) return false;
   return CopyFileW(src, dst, failIfExists ? TRUE : FALSE) != 0;
 }
 
 bool FileDelete(const char16_t* path) {
   WCHAR native[kMaxPathUnits];
-  if (!MapPath(path, native, kMaxPathUnits)) return false;
+  if (!MapProductPath(path, native, kMaxPathUnits)) return false;
   return DeleteFileW(native) != 0;
 }
 
 bool FileGetAttributes(const char16_t* path, uint32_t* attributes) {
   *attributes = 0;
   WCHAR native[kMaxPathUnits];
-  if (!MapPath(path, native, kMaxPathUnits)) return false;
+  if (!MapProductPath(path, native, kMaxPathUnits)) return false;
   DWORD value = GetFileAttributesW(native);
   if (value == INVALID_FILE_ATTRIBUTES) return false;
-  *attributes = FromWin32(value);
-  return true;
-}
-
-bool NativeToProductPath(const char* nativePath, char16_t* out, size_t capacity) {
-  if (!nativePath || !nativePath[0] || !out || capacity < 5) return false;
-  WCHAR wide[kMaxPathUnits];
-  if (MultiByteToWideChar(CP_UTF8, 0, nativePath, -1, wide, kMaxPathUnits) <= 0) return false;
-  WCHAR* dst = reinterpret_cast<WCHAR*>(out);
-  if (IsNativePrefix(wide)) {
-    if (static_cast<size_t>(lstrlenW(wide)) >= capacity) return false;
-    lstrcpyW(dst, wide);
-    return true;
-  }
-  // GetFullPathNameW settles "..", "." and forward slashes, which a "\\?\"
-  // path no longer gets from the system.
-  WCHAR full[kMaxPathUnits];
-  DWORD n = GetFullPathNameW(wide, kMaxPathUnits, full, nullptr);
-  if (n == 0 || n >= kMaxPathUnits) return false;
-  const WCHAR* rest = full;
-  const WCHAR* prefix = L"\\\\?\\";
-  if (full[0] == L'\\' && full[1] == L'\\') {  // a share: \\server\x -> \\?\UNC\server\x
-    prefix = L"\\\\?\\UNC\\";
-    rest = full + 2;
-  }
-  if (static_cast<size_t>(lstrlenW(prefix) + lstrlenW(rest)) >= capacity) return false;
-  lstrcpyW(dst, prefix);
-  lstrcatW(dst, rest);
+  *attributes = ProductAttributes(value);
   return true;
 }

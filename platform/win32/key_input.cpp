@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include "key_table.h"
-
 void SendKeyEvent(const KeyEvent& event) {
   const DWORD up = event.up ? KEYEVENTF_KEYUP : 0;
   if (event.unicode == 0) {

@@ -21,11 +21,3 @@ bool StartTerminalProgram(const wchar_t* terminalPath, void** process) {
   *process = info.hProcess;
   return true;
 }
-
-void WaitForProgramEnd(void* process) {
-  DWORD code = 0;
-  while (GetExitCodeProcess(static_cast<HANDLE>(process), &code) && code == STILL_ACTIVE) {
-    Sleep(1000);
-  }
-  CloseHandle(static_cast<HANDLE>(process));
-}

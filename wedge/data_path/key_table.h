@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "key_input.h"  // KeyEvent
+
 enum : uint8_t {
   kVkShift = 0x10,
   kVkControl = 0x11,
@@ -28,14 +30,6 @@ struct KeyMapping {
 // The table entry of a byte; bytes 128 to 255 and 0 have no key.
 KeyMapping LookupKey(unsigned char character);
 
-// One key event. For a character without a key the event carries the
-// character's UTF-16 unit (converted from the ANSI code page) instead of a
-// virtual key, and the unicode flag.
-struct KeyEvent {
-  uint8_t virtualKey;
-  char16_t unicode;  // non-zero only for unicode events
-  bool up;
-};
 
 // The events that type one character, in order: Left Windows up, Shift down
 // (when shifted), key down, key up, Shift up. Bytes 128 to 255 are typed as a

@@ -1,5 +1,5 @@
 // The typing extras on Win32: the layout's key table from the system's
-// character-to-key call, and the paste that keeps the user's clipboard.
+// layout keys, and the paste that keeps the user's clipboard.
 #include "typing_extras.h"
 
 #include <windows.h>
@@ -9,6 +9,7 @@
 #include "clipboard.h"
 #include "key_input.h"
 #include "key_table.h"
+#include "layout_keys.h"
 #include "settings.h"
 #include "text_codec.h"
 
@@ -22,28 +23,17 @@ struct LayoutKey {
 
 // Used by the output thread only.
 LayoutKey g_layoutTable[256];
-HKL g_tableLayout = nullptr;
+void* g_tableLayout = nullptr;
 bool g_tableBuilt = false;
 
-LayoutKey KeyOnLayout(unsigned char character, HKL layout) {
+LayoutKey KeyOnLayout(unsigned char character, void* layout) {
   LayoutKey key = {0, false, 0};
   const char narrow = char(character);
   if (AnsiToWide(&narrow, 1, &key.unit, 1) != 1) key.unit = 0;
   if (key.unit == 0) return key;
-  const SHORT found = VkKeyScanExW(WCHAR(key.unit), layout);
-  if (found == -1) return key;
-  const uint8_t virtualKey = uint8_t(found & 0xFF);
-  const uint8_t modifiers = uint8_t((found >> 8) & 0xFF);
-  // Plain or shifted keys only. A character behind AltGr goes as a unicode
-  // event: an injected Ctrl+Alt does not reach AltGr on every system (the
-  // desktop under test gives nothing at all), the character itself always
-  // arrives. Ctrl or Alt alone would be a shortcut.
-  const bool plain = modifiers == 0 || modifiers == 1;
-  // A dead key would wait for the next character and change it.
-  const bool dead = (MapVirtualKeyExW(virtualKey, MAPVK_VK_TO_CHAR, layout) & 0x80000000u) != 0;
-  if (plain && !dead && virtualKey != 0) {
-    key.virtualKey = virtualKey;
-    key.shift = modifiers == 1;
+  if (!LayoutKeyFor(key.unit, layout, &key.virtualKey, &key.shift)) {
+    key.virtualKey = 0;
+    key.shift = false;
   }
   return key;
 }
@@ -61,7 +51,7 @@ TypingExtras TypingExtrasOf(const Settings& settings) {
 }
 
 void TakeForegroundLayout() {
-  const HKL layout = GetKeyboardLayout(GetWindowThreadProcessId(GetForegroundWindow(), nullptr));
+  void* const layout = ForegroundKeyboardLayout();
   if (g_tableBuilt && layout == g_tableLayout) return;
   for (int c = 0; c < 256; ++c) g_layoutTable[c] = KeyOnLayout((unsigned char)c, layout);
   g_tableLayout = layout;

@@ -1,8 +1,8 @@
-// The desktop's hook functions live in user32, which the desktop's
-// GetProcAddress searches by narrow name.
+// The hook functions' module and lookup, with the tests' overrides; the
+// system's own module and lookup come from module_export.
 #include "hook_functions.h"
 
-#include <windows.h>
+#include "module_export.h"
 
 namespace {
 
@@ -11,12 +11,13 @@ HookFunctionLookup g_lookupOverride = nullptr;
 
 }  // namespace
 
-const wchar_t* HookFunctionsModule() { return g_moduleOverride ? g_moduleOverride : L"user32.dll"; }
+const wchar_t* HookFunctionsModule() {
+  return g_moduleOverride ? g_moduleOverride : SystemHookFunctionsModule();
+}
 
 void* HookFunctionAddress(void* module, const char* name) {
   if (g_lookupOverride) return g_lookupOverride(module, name);
-  if (!module) return nullptr;
-  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
+  return ModuleExportByName(module, name);
 }
 
 void OverrideHookFunctions(const wchar_t* module, HookFunctionLookup lookup) {
