@@ -17,9 +17,18 @@ function(sarnu_deliverables)
   endif()
   add_custom_target(sarnu_programs)
   add_dependencies(sarnu_programs ${programs})
-  # What the install must hold, for tests/install/check_install.sh.
+  # What the install must hold and the only DLLs its programs may import,
+  # for tests/install/check_install.sh.
   list(JOIN files "\n" lines)
   file(WRITE ${CMAKE_BINARY_DIR}/shipped_files.txt "${lines}\n")
+  if(SARNU_CE)
+    set(dlls coredll.dll commctrl.dll aygshell.dll toolhelp.dll)
+  else()
+    set(dlls kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll msvcrt.dll
+      ole32.dll)
+  endif()
+  list(JOIN dlls "\n" lines)
+  file(WRITE ${CMAKE_BINARY_DIR}/shipped_dlls.txt "${lines}\n")
   if(SARNU_TESTS)
     add_test(NAME install_tree COMMAND bash ${CMAKE_SOURCE_DIR}/tests/install/check_install.sh
       ${CMAKE_BINARY_DIR} ${CMAKE_OBJDUMP})

@@ -5,7 +5,6 @@
 // uses its shell's own call instead of this file.
 #include "shortcut.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "file_io.h"
@@ -29,9 +28,13 @@ bool CreateShortcut(const char16_t* shortcutPath, const char16_t* target) {
   // "NN#" + quote + target in the ANSI code page + quote. A character may take
   // two bytes in the code page, hence the room.
   char text[16 + 2 * 259 + 2];
-  const int head = std::snprintf(text, sizeof text, "%u#\"", unsigned(targetLength + 2));
-  if (head <= 0) return false;
-  size_t used = size_t(head);
+  size_t used = 0;
+  const unsigned quoted = unsigned(targetLength + 2);  // 3 to 261: one to three digits
+  if (quoted >= 100) text[used++] = char('0' + quoted / 100);
+  if (quoted >= 10) text[used++] = char('0' + quoted / 10 % 10);
+  text[used++] = char('0' + quoted % 10);
+  text[used++] = '#';
+  text[used++] = '"';
   const size_t narrow = WideToAnsi(target, targetLength, text + used, sizeof text - used - 1);
   if (narrow == 0) return false;
   used += narrow;

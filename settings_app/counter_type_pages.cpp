@@ -123,8 +123,12 @@ bool TallScreen() { return GetSystemMetrics(SM_CYSCREEN) > kTallScreen; }
 void TakePreviewObjects(HWND page, bool transparent) {
   PreviewDC = GetDC(page);
   g_previewPage = page;
-  PreviewFont = CreateFontW(TallScreen() ? 112 : 56, 0, 0, 0, 900, FALSE, FALSE, FALSE, 0, 0, 0,
-                            ANTIALIASED_QUALITY, 0, L"System");
+  LOGFONTW font = {};
+  font.lfHeight = TallScreen() ? 112 : 56;
+  font.lfWeight = 900;
+  font.lfQuality = ANTIALIASED_QUALITY;
+  lstrcpyW(font.lfFaceName, L"System");
+  PreviewFont = CreateFontIndirectW(&font);
   if (transparent) SetBkMode(PreviewDC, TRANSPARENT);
 }
 

@@ -70,9 +70,15 @@ void RaiseCounter(HWND window) {
 }
 
 void SetUpSolid(const Settings& settings) {
-  g_counter.font = CreateFontW(SolidFontHeight(settings.CounterSizeX, settings.CounterSizeY), 0, 0,
-                               0, kSolidFontWeight, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, kSolidFontQuality, DEFAULT_PITCH, L"System");
+  LOGFONTW font = {};
+  font.lfHeight = SolidFontHeight(settings.CounterSizeX, settings.CounterSizeY);
+  font.lfWeight = kSolidFontWeight;
+  font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  font.lfQuality = kSolidFontQuality;
+  font.lfPitchAndFamily = DEFAULT_PITCH;
+  lstrcpyW(font.lfFaceName, L"System");
+  g_counter.font = CreateFontIndirectW(&font);
   g_counter.background = CreateSolidBrush(ColorValue(settings.CounterBackgroundColor));
 }
 

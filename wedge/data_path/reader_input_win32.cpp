@@ -246,8 +246,10 @@ int ReadLaserBarcodes() {
     // A read that fails would fail again while the library still says
     // "pending": stop rather than spin.
     if (g_LZReadLib.LZRGets(text, &type, &length) != 0) break;
-    // The library fills at most its buffer; the length is what counts.
-    text[length < kLzrTextBufferSize ? length : kLzrTextBufferSize - 1] = 0;
+    // The library fills at most its buffer; the length is what counts, and
+    // a one-byte length always falls inside the buffer.
+    static_assert(kLzrTextBufferSize > 255, "a length byte indexes the buffer");
+    text[length] = 0;
     if (length != 0) {
       const size_t kept = RemoveLeadingFnc1(text, length, type);
       AcceptBarcode(text, uint32_t(kept), type);

@@ -120,14 +120,20 @@ void StartThreads() {
 // keep the wedge from ending.
 enum : DWORD { kThreadEndMilliseconds = 3000 };
 
+// The terminal cannot wait for all of several objects at once, so each
+// thread is awaited in turn, all of them within the one time bound.
 bool WaitForThreads() {
-  HANDLE running[kThreadCount];
-  DWORD count = 0;
+  const DWORD start = GetTickCount();
+  bool ended = true;
   for (HANDLE h : g_threads) {
-    if (h) running[count++] = h;
+    if (!h) continue;
+    const DWORD spent = GetTickCount() - start;
+    const DWORD left = spent < kThreadEndMilliseconds ? kThreadEndMilliseconds - spent : 0;
+    if (WaitForSingleObject(h, left) == WAIT_TIMEOUT) {
+      ended = false;
+      break;
+    }
   }
-  const bool ended = count == 0 || WaitForMultipleObjects(count, running, TRUE,
-                                                          kThreadEndMilliseconds) != WAIT_TIMEOUT;
   for (HANDLE& h : g_threads) {
     if (h) CloseHandle(h);
     h = nullptr;
