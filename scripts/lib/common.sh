@@ -8,7 +8,7 @@ WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 
 # Debian packages the builds and tests need; installed only when missing.
-SARNU_PACKAGES=(cmake make g++ clang libclang-rt-14-dev googletest libbenchmark-dev
+SARNU_PACKAGES=(cmake make g++ clang lld llvm python3 libclang-rt-14-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64 xvfb xauth imagemagick
   x11-xkb-utils xkb-data)
 
