@@ -52,7 +52,8 @@ add_library(sarnu_ce_runtime STATIC
   ${CMAKE_SOURCE_DIR}/platform/ce/start_program.cpp
   ${CMAKE_SOURCE_DIR}/platform/ce/start_library.cpp
   ${CMAKE_SOURCE_DIR}/platform/ce/runtime.cpp
-  ${CMAKE_SOURCE_DIR}/platform/ce/arithmetic.cpp)
+  ${CMAKE_SOURCE_DIR}/platform/ce/arithmetic.cpp
+  ${CMAKE_SOURCE_DIR}/platform/ce/divide64.cpp)
 target_compile_options(sarnu_ce_runtime PRIVATE -fno-exceptions -fno-rtti)
 target_link_libraries(sarnu_ce_runtime PUBLIC ce_coredll)
 

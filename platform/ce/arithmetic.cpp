@@ -2,44 +2,8 @@
 // __rt_sdiv64 and __rt_udiv64 the way the terminal's own compilers do:
 // divisor in r0:r1, dividend in r2:r3, quotient back in r0:r1 and remainder
 // in r2:r3 (a zero divisor was trapped by the caller). coredll has the
-// 32-bit forms only. Also the stack probe for frames above a page.
-#include <cstdint>
-
-extern "C" {
-
-// in: qr[0] dividend, qr[1] divisor; out: qr[0] quotient, qr[1] remainder.
-void SarnuUnsignedDivide64(uint64_t* qr) {
-  uint64_t dividend = qr[0];
-  const uint64_t divisor = qr[1];
-  uint64_t quotient = 0;
-  uint64_t remainder = 0;
-  if (divisor != 0) {
-    for (int bit = 63; bit >= 0; --bit) {
-      remainder = (remainder << 1) | ((dividend >> bit) & 1);
-      if (remainder >= divisor) {
-        remainder -= divisor;
-        quotient |= uint64_t(1) << bit;
-      }
-    }
-  }
-  qr[0] = quotient;
-  qr[1] = remainder;
-}
-
-// The quotient rounds toward zero; the remainder takes the dividend's sign.
-void SarnuSignedDivide64(int64_t* qr) {
-  const bool negativeDividend = qr[0] < 0;
-  const bool negativeDivisor = qr[1] < 0;
-  uint64_t magnitudes[2] = {negativeDividend ? 0 - uint64_t(qr[0]) : uint64_t(qr[0]),
-                            negativeDivisor ? 0 - uint64_t(qr[1]) : uint64_t(qr[1])};
-  SarnuUnsignedDivide64(magnitudes);
-  const uint64_t quotient = negativeDividend != negativeDivisor ? 0 - magnitudes[0] : magnitudes[0];
-  const uint64_t remainder = negativeDividend ? 0 - magnitudes[1] : magnitudes[1];
-  qr[0] = int64_t(quotient);
-  qr[1] = int64_t(remainder);
-}
-
-}  // extern "C"
+// 32-bit forms only; the arithmetic itself is divide64.cpp's. Also the
+// stack probe for frames above a page.
 
 // Both entries put the two operands on the stack as { dividend, divisor },
 // let the C code work on them and load the results into r0 to r3.

@@ -1,10 +1,13 @@
 // The platform seams as the settings store uses them: the ANSI code page
 // conversions, whole-file access with its path mapping and the read-only
-// (ROM) rule, and the UTF-16 helpers. Run natively and under Wine.
+// (ROM) rule, the UTF-16 helpers, and the terminal's 64-bit division. Run
+// natively and under Wine.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
+#include "divide64.h"
 #include "file_io.h"
 #include "test_support.h"
 #include "text_codec.h"
@@ -194,6 +197,27 @@ TEST(WideText, Utf8RoundTripKeepsWholeCharacters) {
   EXPECT_EQ(WideToUtf8(wide, 3, back, 5), 3u);  // "€" needs 3 more bytes
   EXPECT_EQ(Utf8ToWide("\xFF", wide, 8), 1u);
   EXPECT_EQ(wide[0], 0xFFFD);
+}
+
+// The terminal's helper against the compiler's own division, signs and
+// extremes included (the INI writer divides 64-bit values by ten).
+TEST(TerminalDivision, AgreesWithNativeDivision) {
+  const int64_t cases[][2] = {
+      {0, 7},          {12345, 10},          {-12345, 10},       {12345, -10},
+      {-12345, -10},   {INT64_MAX, 1},       {INT64_MIN, 1},     {INT64_MIN, -7},
+      {INT64_MAX, 3},  {-1, INT64_MAX},      {2147483648LL, 10}, {INT64_MIN + 1, INT64_MIN},
+  };
+  for (const auto& c : cases) {
+    int64_t signedResult[2] = {c[0], c[1]};
+    SarnuSignedDivide64(signedResult);
+    EXPECT_EQ(signedResult[0], c[0] / c[1]) << c[0] << " / " << c[1];
+    EXPECT_EQ(signedResult[1], c[0] % c[1]) << c[0] << " % " << c[1];
+    const uint64_t a = uint64_t(c[0]), b = uint64_t(c[1]);
+    uint64_t unsignedResult[2] = {a, b};
+    SarnuUnsignedDivide64(unsignedResult);
+    EXPECT_EQ(unsignedResult[0], a / b) << a << " / " << b;
+    EXPECT_EQ(unsignedResult[1], a % b) << a << " % " << b;
+  }
 }
 
 }  // namespace
