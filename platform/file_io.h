@@ -23,10 +23,22 @@ bool FileReadAll(const char16_t* path, unsigned char** data, size_t* size,
                  uint32_t* attributes);
 void FileFreeData(unsigned char* data);
 
-// Writes `size` bytes to `path` + ".tmp" (replacing any old one), copies that
-// over `path` and deletes it. Returns false when any step failed; the file
-// at `path` is then either unchanged or fully replaced, never half-written.
+// Writes `size` bytes to `path` + ".tmp" (replacing any old one) and moves
+// that over `path` (FileMoveOver). Returns false when any step failed; the
+// file at `path` is then either unchanged or fully replaced, never
+// half-written.
 bool FileReplaceThroughTemp(const char16_t* path, const void* data, size_t size);
+
+// Puts the file `from` in the place of `to`, whole: `to` afterwards holds
+// either what it held or all of `from`, also after a power loss in between
+// where the file system allows it, and `from` is gone. False, with both left
+// as they were, when `to` cannot be rewritten (read-only, in ROM) or the
+// move fails.
+bool FileMoveOver(const char16_t* from, const char16_t* to);
+
+// Clears the read-only mark of a file. False when there is no such file or
+// the mark stays.
+bool FileMakeWritable(const char16_t* path);
 
 // Copies `from` over `to`. With failIfExists an existing `to` makes it fail.
 bool FileCopy(const char16_t* from, const char16_t* to, bool failIfExists);

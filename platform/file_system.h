@@ -10,5 +10,9 @@
 // kept free for a suffix. False for an empty path or one that does not fit.
 bool MapProductPath(const char16_t* path, wchar_t* out, size_t capacity, size_t extra = 0);
 
+// Moves the file `from` onto `to` (system paths), replacing an existing `to`
+// so that it holds the old content or the new, never a part.
+bool ReplaceFileWhole(const wchar_t* from, const wchar_t* to);
+
 // The kFileAttr* bits of the system's attributes of a file.
 uint32_t ProductAttributes(unsigned long systemAttributes);

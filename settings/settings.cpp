@@ -198,12 +198,16 @@ void ResetGroup(Settings& record, FieldGroup which) {
     IniSetString(u"" #section, u"" #key, text, record.IniPath); \
   }
 
-void SaveGroup(Settings& record, FieldGroup which) {
+// False, with nothing written, when the run has no copy of the real file to
+// write to.
+bool SaveGroup(Settings& record, FieldGroup which) {
   record.BeginTempCopy();
+  if (record.TempCopyUnusable) return false;
 #define SARNU_SAVE_FIELD(group, section, key, kind, def, lo, hi) \
   if (FieldGroup::group == which) SARNU_SAVE_##kind(section, key)
   SARNU_SETTINGS_FIELDS(SARNU_SAVE_FIELD)
 #undef SARNU_SAVE_FIELD
+  return true;
 }
 
 }  // namespace
@@ -243,6 +247,7 @@ Settings::Settings(int32_t scannerType, const char16_t* iniPath, const char16_t*
       ReaderIniPath(readerIniPath != nullptr ? readerIniPath : u""),
       SavedIniPath(u""),
       TempCopyActive(0),
+      TempCopyUnusable(0),
       ScannerType(scannerType) {
   // Load sets every field; zeroing first keeps the text buffers' tails clean.
 #define SARNU_CLEAR_FIELD(group, section, key, kind, def, lo, hi) std::memset(&key, 0, sizeof key);
@@ -298,34 +303,24 @@ int Settings::ResetOtherDefaults() {
 
 // ---- Section saves.
 
-int Settings::SaveFilter() {
-  SaveGroup(*this, FieldGroup::Filter);
-  return 1;
-}
+int Settings::SaveFilter() { return SaveGroup(*this, FieldGroup::Filter) ? 1 : 0; }
 
 int Settings::SaveBulkScanning() {
-  SaveGroup(*this, FieldGroup::Bulk);
+  if (!SaveGroup(*this, FieldGroup::Bulk)) return 0;
   SaveFunctionKeyLaunchValues(*this);
   return 1;
 }
 
-int Settings::SaveCounter() {
-  SaveGroup(*this, FieldGroup::Counter);
-  return 1;
-}
+int Settings::SaveCounter() { return SaveGroup(*this, FieldGroup::Counter) ? 1 : 0; }
 
-int Settings::SaveSolidCounter() {
-  SaveGroup(*this, FieldGroup::SolidCounter);
-  return 1;
-}
+int Settings::SaveSolidCounter() { return SaveGroup(*this, FieldGroup::SolidCounter) ? 1 : 0; }
 
 int Settings::SaveTransparentCounter() {
-  SaveGroup(*this, FieldGroup::TransparentCounter);
-  return 1;
+  return SaveGroup(*this, FieldGroup::TransparentCounter) ? 1 : 0;
 }
 
 int Settings::SaveOtherSettings() {
-  SaveGroup(*this, FieldGroup::Other);
+  if (!SaveGroup(*this, FieldGroup::Other)) return 0;
   // The imager's own file decides whether its trigger wakes the device; it
   // is written in place, not through the temporary copy.
   if (ScannerType == kScannerImager) {

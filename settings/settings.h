@@ -84,6 +84,10 @@ class Settings {
   const char16_t* ReaderIniPath;  // the reader's own INI file
   const char16_t* SavedIniPath;   // the real IniPath while TempCopyActive
   int32_t TempCopyActive;
+  // Set when the run's copy could not be made although the real file
+  // exists: the section saves then write nothing and report failure, and
+  // the commit replaces nothing.
+  int32_t TempCopyUnusable;
   int32_t ScannerType;
 
   // Reads every key from IniPath; a missing file or key gives the default, a
@@ -106,8 +110,9 @@ class Settings {
   int ResetOtherDefaults();  // also deletes the start-up shortcut
 
   // Section saves of the settings program. Each starts the temporary copy,
-  // then writes its keys to IniPath in list order. All return 1, whatever
-  // the file operations did.
+  // then writes its keys to IniPath in list order. Each returns 1, whatever
+  // the file operations did, except when no copy of the real file could be
+  // made (TempCopyUnusable): then nothing is written and 0 returned.
   int SaveFilter();
   int SaveBulkScanning();  // then the function-key launch values
   int SaveCounter();
@@ -118,10 +123,13 @@ class Settings {
   // All saves of one settings run go to "\Temp\SARNU.INI"; the real file is
   // replaced once, at the end. BeginTempCopy: false when already active,
   // else the result of copying the real file (the copy is active either
-  // way). CommitTempCopy: false when not active; true when the copy back and
-  // the removal of the temporary file both succeeded.
+  // way). CommitTempCopy: false when not active, when the run saved nothing
+  // for want of a copy, or when the real file could not be replaced (the
+  // copy is then kept at TempCopyPath); true when the copy took the real
+  // file's place, whole.
   bool BeginTempCopy();
   bool CommitTempCopy();
+  static const char16_t* TempCopyPath();
 };
 
 #undef SARNU_SETTER_Flag

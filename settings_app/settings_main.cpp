@@ -1,6 +1,6 @@
 // SarnuSettings: one copy at a time edits SARNU.INI in the settings sheet.
 // Every save of the run goes to the temporary copy, which replaces the real
-// file once, when the record is destroyed; only then may the device reset.
+// file once, when the sheet has ended; only then may the device reset.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -13,6 +13,21 @@
 
 namespace {
 
+// The run's saves reach SARNU.INI here, or the user learns plainly that they
+// did not (the soft-reset question would then be about nothing).
+bool CommitRun() {
+  if (!g_settings->TempCopyActive) return true;
+  const bool nothingSaved = g_settings->TempCopyUnusable != 0;
+  if (g_settings->CommitTempCopy()) return true;
+  MessageBoxW(nullptr,
+              nothingSaved ? L"The settings were not saved: SARNU.INI could not be copied to "
+                             L"\\Temp."
+                           : L"The settings were not saved: SARNU.INI cannot be written. The "
+                             L"changes are kept in \\Temp\\SARNU.INI.",
+              L"SarnuSettings ERROR", MB_ICONSTOP);
+  return false;
+}
+
 // Shows the sheet for a record that exists, then commits the run's saves
 // with the record's end.
 void RunSettingsProgram() {
@@ -23,9 +38,10 @@ void RunSettingsProgram() {
   InitialBulkToggleKey = g_settings->BulkToggleKey;
   SoftResetNeeded = false;
   CreateSettingsSheet(0);
-  delete g_settings;  // commits "\Temp\SARNU.INI" when a page saved
+  const bool saved = CommitRun();
+  delete g_settings;
   g_settings = nullptr;
-  if (SoftResetNeeded) AskSoftReset();
+  if (saved && SoftResetNeeded) AskSoftReset();
 }
 
 }  // namespace

@@ -61,6 +61,10 @@ BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO* info);
 #undef Shell_NotifyIcon
 BOOL WINAPI Shell_NotifyIcon(DWORD message, PNOTIFYICONDATAW data);
 
+// Gives `destination` the content of `source` and deletes `source`, in one
+// step on the object store.
+BOOL WINAPI DeleteAndRenameFile(LPCWSTR destination, LPCWSTR source);
+
 // Thread-local storage through one call.
 enum { TLS_FUNCALLOC = 0, TLS_FUNCFREE = 1 };
 DWORD WINAPI TlsCall(DWORD function, DWORD slot);

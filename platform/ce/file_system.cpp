@@ -18,6 +18,27 @@ bool MapProductPath(const char16_t* path, wchar_t* out, size_t cap, size_t extra
   return true;
 }
 
+// The object store swaps a file's content in one step. Other file systems
+// (a flash disk, a card) cannot move onto an existing file: there the old
+// file steps aside first and comes back if the new one cannot take its
+// name, so only a reset between the two moves leaves it under "<name>.old".
+bool ReplaceFileWhole(const wchar_t* from, const wchar_t* to) {
+  if (GetFileAttributesW(to) == INVALID_FILE_ATTRIBUTES) return MoveFileW(from, to) != 0;
+  if (DeleteAndRenameFile(to, from)) return true;
+  wchar_t aside[MAX_PATH + 4];
+  if (wcslen(to) >= MAX_PATH) return false;
+  wcscpy(aside, to);
+  wcscat(aside, L".old");
+  DeleteFileW(aside);
+  if (!MoveFileW(to, aside)) return false;
+  if (!MoveFileW(from, to)) {
+    MoveFileW(aside, to);
+    return false;
+  }
+  DeleteFileW(aside);
+  return true;
+}
+
 // Files in ROM, or modules executed in place from it, cannot be rewritten.
 uint32_t ProductAttributes(unsigned long attributes) {
   uint32_t result = 0;

@@ -251,6 +251,21 @@ bool FileReplaceThroughTemp(const char16_t* path, const void* data, size_t size)
   return ok;
 }
 
+bool FileMoveOver(const char16_t* from, const char16_t* to) {
+  char src[kMaxNative];
+  char dst[kMaxNative];
+  if (!MapPath(from, src, sizeof src) || !MapPath(to, dst, sizeof dst)) return false;
+  if (IsReadOnlyFile(dst)) return false;
+  return rename(src, dst) == 0;
+}
+
+bool FileMakeWritable(const char16_t* path) {
+  char native[kMaxNative];
+  struct stat st;
+  if (!MapPath(path, native, sizeof native) || stat(native, &st) != 0) return false;
+  return chmod(native, st.st_mode | S_IWUSR) == 0;
+}
+
 bool FileCopy(const char16_t* from, const char16_t* to, bool failIfExists) {
   char src[kMaxNative];
   char dst[kMaxNative];

@@ -25,6 +25,13 @@ bool WriteAll(HANDLE file, const void* data, size_t size) {
   return true;
 }
 
+// A file that is not there yet, or one that may be rewritten.
+bool CanReplace(const WCHAR* native) {
+  const DWORD old = GetFileAttributesW(native);
+  if (old == INVALID_FILE_ATTRIBUTES) return true;
+  return !(ProductAttributes(old) & (kFileAttrInRom | kFileAttrDirectory));
+}
+
 }  // namespace
 
 bool FileReadAll(const char16_t* path, unsigned char** data, size_t* size, uint32_t* attributes) {
@@ -75,21 +82,32 @@ bool FileReplaceThroughTemp(const char16_t* path, const void* data, size_t size)
   if (!MapProductPath(path, native, kMaxPathUnits, 4)) return false;
   lstrcpyW(temp, native);
   lstrcatW(temp, L".tmp");
-  DWORD old = GetFileAttributesW(native);
-  if (old != INVALID_FILE_ATTRIBUTES &&
-      (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
-    return false;
-  }
+  if (!CanReplace(native)) return false;
   HANDLE file =
       CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = WriteAll(file, data, size);
   ok = CloseHandle(file) && ok;
-  // Copied over rather than moved: the terminal's file system cannot move
-  // onto an existing file, and we keep to what it can do.
-  if (ok) ok = CopyFileW(temp, native, FALSE) != 0;
-  DeleteFileW(temp);
+  if (ok) ok = ReplaceFileWhole(temp, native);
+  if (!ok) DeleteFileW(temp);
   return ok;
+}
+
+bool FileMoveOver(const char16_t* from, const char16_t* to) {
+  WCHAR src[kMaxPathUnits];
+  WCHAR dst[kMaxPathUnits];
+  if (!MapProductPath(from, src, kMaxPathUnits) || !MapProductPath(to, dst, kMaxPathUnits)) {
+    return false;
+  }
+  return CanReplace(dst) && ReplaceFileWhole(src, dst);
+}
+
+bool FileMakeWritable(const char16_t* path) {
+  WCHAR native[kMaxPathUnits];
+  if (!MapProductPath(path, native, kMaxPathUnits)) return false;
+  const DWORD attributes = GetFileAttributesW(native);
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         SetFileAttributesW(native, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY)) != 0;
 }
 
 bool FileCopy(const char16_t* from, const char16_t* to, bool failIfExists) {

@@ -33,6 +33,10 @@ bool MapProductPath(const char16_t* path, wchar_t* out, size_t cap, size_t extra
   return true;
 }
 
+bool ReplaceFileWhole(const wchar_t* from, const wchar_t* to) {
+  return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 uint32_t ProductAttributes(unsigned long attributes) {
   uint32_t result = 0;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) result |= kFileAttrDirectory;

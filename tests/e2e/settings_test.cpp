@@ -40,6 +40,7 @@ struct SheetScenario {
   std::vector<SheetStep> steps;
   std::vector<TerminalCheck> checks;
   std::vector<SheetStep> reopened;  // looks at a fresh start, then Cancel
+  bool readOnly = false;            // SARNU.INI marked read-only
 };
 
 void PrintTo(const SheetScenario& s, std::ostream* os) { *os << s.name; }
@@ -294,6 +295,13 @@ std::vector<SheetScenario> Scenarios() {
        {{Check::kToolLog, L"", L"", L"start c:\\windows\\pixset.exe"},
         {Check::kKey, L"OtherSettings", L"AimerWidth", L"0"}},
        {}},
+      {"ReadOnlyFileIsLeftAsItIsAndTheUserTold", "laser", Ini("[Filter]\r\nPreamble=X\r\n"),
+       false,
+       {Do(Act::kClick, IDC_FILTER_PREAMBLE), Do(Act::kSave),
+        Answer(L"SarnuSettings ERROR", IDOK)},
+       {{Check::kUnchanged, L"", L"", L""}},
+       {},
+       true},
       {"NoReaderStartsTheLaserTool", "none", Ini(""), false,
        {Do(Act::kPage, kCommonTab), Do(Act::kText, IDC_COMMON_OTHER_SETTINGS, L"Other Imager Settings"),
         Is(Act::kVisible, IDC_COMMON_AIMER_WIDTH, off), Do(Act::kClick, IDC_COMMON_OTHER_SETTINGS),
@@ -308,7 +316,9 @@ class SettingsProgram : public ::testing::TestWithParam<SheetScenario> {
   // A terminal with the scenario's file, no temporary copy, no shortcut, no
   // launch values, the stand-in set-up tools in place.
   static bool Prepare(const SheetScenario& s) {
+    SetFileAttributesW(WedgeIniPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!PrepareTerminal(s.reader, s.ini)) return false;
+    if (s.readOnly) SetFileAttributesW(WedgeIniPath().c_str(), FILE_ATTRIBUTE_READONLY);
     DeleteFileW(TempIniPath().c_str());
     DeleteFileW(kStandinLog);
     CreateDirectoryW(L"C:\\Windows\\Startup", nullptr);
@@ -387,6 +397,7 @@ TEST_P(SettingsProgram, Scenario) {
       ASSERT_TRUE(sheet.Ended(15000)) << "the program did not end";
     }
     for (const TerminalCheck& c : s.checks) Verify(s, c, since);
+    SetFileAttributesW(WedgeIniPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     if (s.reopened.empty()) return;
     SettingsSheet again;
     std::string why;
