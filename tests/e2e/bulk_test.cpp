@@ -10,6 +10,7 @@
 #include "e2e_support.h"
 #include "sim_feed.h"
 #include "key_sink.h"
+#include "reader_client.h"
 #include "sim_log.h"
 #include <vector>
 #include "wedge_session.h"
@@ -234,11 +235,19 @@ namespace {
 // A run's end must forget the list even while the run's own scan is still
 // marked as running: with clear-after 0 the forget timer runs out before the
 // release has stopped the scan, and a stop that fails leaves it marked.
+// A run ended from outside (a DataReader client's Stop or camera mode, then
+// Start) is forgotten as a released one is, and the next key-down is a new
+// pull though the wedge never saw the key go up.
 TEST_F(Bulk, TheNextRunTypesTheSameBarcodesAgain) {
   const struct {
     const char* name;
     const wchar_t* fault;  // simterm fail arguments before the first release
-  } rows[] = {{"clear-after 0", nullptr}, {"a failing stop", L"LZRStopScanning -3 --once"}};
+    std::vector<int> requests;  // instead of the release: these requests, in turn
+  } rows[] = {{"clear-after 0", nullptr, {}},
+              {"a failing stop", L"LZRStopScanning -3 --once", {}},
+              {"a DataReader Stop", nullptr, {ReaderClient::kStop, ReaderClient::kStart}},
+              {"camera mode", nullptr,
+               {ReaderClient::kCamMode, ReaderClient::kStop, ReaderClient::kStart}}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     ASSERT_NO_FATAL_FAILURE(Start("BulkScannedListClearAfter=0\r\n"
@@ -249,7 +258,13 @@ TEST_F(Bulk, TheNextRunTypesTheSameBarcodesAgain) {
     if (row.fault) {
       ASSERT_TRUE(WedgeSession::Sim(std::wstring(L"fail ") + row.fault));
     }
-    session_.Release();
+    ReaderClient client;
+    for (int request : row.requests) {
+      client.ResetStates();
+      SetEvent(client.request[request]);
+      ASSERT_EQ(WaitForSingleObject(client.state[request], 20000), WAIT_OBJECT_0);
+    }
+    if (row.requests.empty()) session_.Release();
     Sleep(500);
     // After a failed stop the next release stops the scan for good.
     if (row.fault) session_.Pull(200);

@@ -72,11 +72,14 @@ TEST_F(RunEndTest, WhoForgetsTheListWhenTheTimerRunsOut) {
       {"countdown of an open counter", 1, 0, true, false, false, 3, false},
       // No counter came up for this short run: nothing else would ever clear.
       {"counter enabled but never shown", 1, 0, false, false, false, 3, true},
-      // A press came before the thread listened and a new scan runs: same run.
+      // A press came before the thread listened and a new scan began: same
+      // run, and that scan's end owns the forgetting, running or ended.
       {"a new scan runs", 0, 0, false, true, true, 3, false},
+      {"a new scan ran and ended", 0, 0, false, false, true, 3, false},
+      {"short run, a new scan began", 0, 0, false, true, true, 1, false},
       // The run's own scan, not stopped yet or its stop failed.
       {"the run's scan still marked", 0, 0, false, true, false, 3, true},
-      {"short run, at once whatever runs", 0, 0, false, true, true, 1, true},
+      {"short run, its own scan still marked", 0, 0, false, true, false, 1, true},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

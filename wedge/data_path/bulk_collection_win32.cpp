@@ -76,8 +76,9 @@ int AcceptBarcode(char* text, uint32_t length, int32_t type) {
   const bool bulk = device->BulkActive != 0;
   if (bulk && BulkRunEndedAtLimit.load()) return 1;
   uint32_t count = 0;
+  const uint32_t limit = settings->BulkLimitEnable ? settings->BulkLimit : kBulkNoLimit;
   if (bulk && BulkAdmit(text, length, type, settings->BulkSameType != 0,
-                        settings->BulkSameLength != 0, &count) != kBulkAccepted) {
+                        settings->BulkSameLength != 0, &count, limit) != kBulkAccepted) {
     return 1;
   }
   // A text that cannot be stored is lost; there is nobody to tell.
@@ -111,13 +112,19 @@ RunEnd WaitForRunEnd(HANDLE end, HANDLE trigger, const Settings& settings) {
   }
 }
 
-void ForgetRunAfterTimeout(const Settings& settings, uint32_t scansAtRunEnd) {
-  // A press that came before this thread started listening has begun a new
-  // scan of the same run: clearing now would let its duplicates through.
-  // The run's own scan may still be marked as running (its stop comes after
-  // this thread starts, or failed): that is no reason to keep the list.
+// A scan of the run started after the one whose end started this thread:
+// that scan's own end (a release, a press, the limit, a request from
+// outside) starts the thread that owns the forgetting, whether the scan still
+// runs or not. The run's own scan may still be marked as running (its stop
+// comes after this thread starts, or failed): that is no reason to keep the
+// list.
+bool LaterScanStarted(uint32_t scansAtRunEnd) {
   const ScanDevice* device = g_scanDevice;
-  if (device && device->Scanning && device->ScanStarts.load() != scansAtRunEnd) return;
+  return device && device->ScanStarts.load() != scansAtRunEnd;
+}
+
+void ForgetRunAfterTimeout(const Settings& settings, uint32_t scansAtRunEnd) {
+  if (LaterScanStarted(scansAtRunEnd)) return;
   // In close mode 0 an open counter's countdown clears the list when it
   // closes. Without an open counter nothing else would ever clear it, and
   // the next run would silently refuse these barcodes.
@@ -142,7 +149,8 @@ int ClearComparisonQueueThread(uint32_t scansAtRunEnd) {
   ResetEvent(trigger);
   if (HWND counter = g_counterWindow) PostMessageW(counter, UM_COUNTER_SCAN, 1, 0);
   const Settings* settings = g_settings;
-  if (settings && !ClearBulkRunUpTo(settings->BulkScannedListClearImmediatelyUpto)) {
+  if (settings && !LaterScanStarted(scansAtRunEnd) &&
+      !ClearBulkRunUpTo(settings->BulkScannedListClearImmediatelyUpto)) {
     switch (WaitForRunEnd(end, trigger, *settings)) {
       case RunEnd::kEnded:
         break;

@@ -23,10 +23,12 @@ Lock& RunLock() {
 }  // namespace
 
 BulkAdmission BulkAdmit(const char* text, uint32_t length, int32_t type, bool sameType,
-                        bool sameLength, uint32_t* count) {
+                        bool sameLength, uint32_t* count, uint32_t limit) {
   LockHolder hold(RunLock());
   BulkAdmission result = kBulkAccepted;
-  if (ComparisonQueue.Contains(text, size_t(length) + 1)) {
+  if (BulkCount.load() >= limit) {
+    result = kBulkAtLimit;
+  } else if (ComparisonQueue.Contains(text, size_t(length) + 1)) {
     result = kBulkDuplicate;
   } else {
     if (BulkCount.load() == 0) {

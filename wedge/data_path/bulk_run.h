@@ -28,16 +28,21 @@ enum BulkAdmission : int {
   kBulkDuplicate,     // read already in this run
   kBulkOtherType,     // BulkSameType and another type than the first
   kBulkOtherLength,   // BulkSameLength and another length than the first
+  kBulkAtLimit,       // the run holds its limit already
 };
+
+enum : uint32_t { kBulkNoLimit = 0xFFFFFFFFu };
 
 // The run's rules for one barcode, all under the lock so that a clear can
 // never fall between the duplicate check and the count: a text already in
 // the ComparisonQueue is refused, the first barcode of a run fixes type and
 // length, and an accepted text is pushed there with its terminator (text must
-// hold length + 1 bytes, the last one 0) and counted. *count (optional)
-// receives BulkCount as this call left it.
+// hold length + 1 bytes, the last one 0) and counted. A run that holds
+// `limit` barcodes takes no more: two reads arriving together cannot both
+// pass the limit. *count (optional) receives BulkCount as this call left it.
 BulkAdmission BulkAdmit(const char* text, uint32_t length, int32_t type, bool sameType,
-                        bool sameLength, uint32_t* count = nullptr);
+                        bool sameLength, uint32_t* count = nullptr,
+                        uint32_t limit = kBulkNoLimit);
 
 // Forgets the run: the ComparisonQueue emptied and BulkCount 0, together.
 void ClearBulkRun();

@@ -10,6 +10,10 @@
 // the bulk and aimer rules. Main window thread only.
 void OnTriggerPressed();
 void OnTriggerReleased();
+// A request from outside the trigger (a DataReader client's Stop, camera
+// mode) ends a bulk run's running scan as a release ends it, so the run is
+// forgotten by the same rules. Does nothing outside a bulk scan.
+void EndBulkScanFromOutside();
 
 // Starts a scan unless one runs or a bulk run is at its limit: bulk scans run
 // without time-out and tell the counter, others use the reader's time-out

@@ -213,6 +213,13 @@ void ReleaseInAimerMode(ScanDevice& device) {
 
 }  // namespace
 
+void EndBulkScanFromOutside() {
+  ScanDevice* device = g_scanDevice;
+  if (!device || !device->BulkActive || !device->Scanning) return;
+  StartClearComparisonQueueThread();
+  StopRunningScan(*device);
+}
+
 void OnTriggerReleased() {
   ScanDevice* device = g_scanDevice;
   const Settings* settings = g_settings;

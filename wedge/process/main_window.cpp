@@ -5,7 +5,6 @@
 
 #include <shellapi.h>
 
-#include "clipboard.h"
 #include "counter_window.h"
 #include "notifications.h"
 #include "process_globals.h"
@@ -149,17 +148,23 @@ void OnActivateReader() {
 
 // The client requests of the DataReader protocol. A start while open and a
 // stop while closed change nothing, so they signal nothing either.
+// Whatever the reader becomes, the next press is a new pull: a key-up that
+// came while the request was handled must not leave the key marked held.
 void OnReaderStart() {
   if (g_scanDevice) g_scanDevice->Activate();
+  ForgetHeldTriggers();
 }
 
 void OnReaderStop() {
+  EndBulkScanFromOutside();
   if (g_scanDevice) g_scanDevice->Deactivate();
   ForgetHeldTriggers();
 }
 
 void OnReaderCamMode() {
+  EndBulkScanFromOutside();
   if (g_scanDevice) g_scanDevice->EnterCamMode();
+  ForgetHeldTriggers();
 }
 
 // A laser read ended its aimer pause: back to aiming.
@@ -173,10 +178,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_CREATE:
       return OnCreate(window);
-    case WM_RENDERFORMAT:  // a paste with KeepClipboard taken by its target
-    case WM_RENDERALLFORMATS:
-      ClipboardRenderOffered(message == WM_RENDERALLFORMATS, window);
-      return 0;
     case WM_DESTROY:
       return OnDestroy();
     case WM_COMMAND:
