@@ -1,9 +1,11 @@
 // The clipboard around one paste that must leave the user's own text in
 // place. The barcode is offered rather than put: the system asks the owner
-// window for it only when the target takes the paste, and that request is
-// the moment the user's text may go back. Both the terminal's system and the
-// desktop render clipboard data on request; a platform without it would put
-// the text at once and let ClipboardWaitTaken wait out its bound instead.
+// window for it only when a program reads it, and the read of the program in
+// front (the paste's target) is the moment the user's text may go back. The
+// owner is this module's own window on a thread of its own, which never
+// waits for anything, so a paste is answered whatever the wedge's other
+// threads are doing. Both the terminal's system and the desktop render
+// clipboard data on request.
 #pragma once
 
 #include <cstdint>
@@ -11,24 +13,29 @@
 // The clipboard's Unicode text now, as a copy the caller frees with
 // ClipboardFree; null when it holds none (other formats are not kept).
 // False when the clipboard could not be opened.
-bool ClipboardSaveText(void* owner, char16_t** saved);
+bool ClipboardSaveText(char16_t** saved);
 
 // Empties the clipboard and offers `text` (a block from ClipboardAlloc,
 // owned from now on by this module) as its Unicode text, to be handed over
 // when somebody asks. False when the clipboard could not be opened.
-bool ClipboardOffer(void* owner, char16_t* text);
+bool ClipboardOffer(char16_t* text);
 
-// The owner window's answer to WM_RENDERFORMAT and WM_RENDERALLFORMATS:
-// hands the offered text over and tells the waiter.
-void ClipboardRenderOffered(bool allFormats, void* owner);
-
-// Waits until the offered text was taken, at most `boundMs`. An offer never
-// taken is withdrawn, and false returned.
+// Waits until the program in front took the offered text, at most
+// `boundMs`. A read by a program behind it (a clipboard monitor, a remote
+// session's clipboard) hands the text over but is no paste. False when the
+// target did not take it in time: the offer then stays, so a target that
+// pastes late still gets the barcode.
 bool ClipboardWaitTaken(uint32_t boundMs);
 
 // Puts `saved` back as the clipboard's only content (an empty clipboard when
-// null) and frees it.
-bool ClipboardRestore(void* owner, char16_t* saved);
+// null) and frees it, but only while this module still owns the clipboard:
+// what another program copied meanwhile stays. False when nothing was put
+// back.
+bool ClipboardRestore(char16_t* saved);
+
+// At exit: an offer still pending is put on the clipboard for good, and the
+// owner window and its thread end.
+void ClipboardEnd();
 
 char16_t* ClipboardAlloc(uint32_t units);  // zero-filled
 void ClipboardFree(char16_t* block);

@@ -1,5 +1,6 @@
 // Delayed rendering on Win32: SetClipboardData with no data makes the owner
-// window the one the system asks when a program reads the format.
+// window the one the system asks when a program reads the format. The owner
+// is a hidden window on a thread that only answers the clipboard's messages.
 #include "clipboard.h"
 
 #include <windows.h>
@@ -8,9 +9,11 @@
 
 namespace {
 
-// The text offered and not yet taken; swapped out by whoever comes first,
-// the owner window handing it over or the waiter withdrawing it.
+// The text offered and not yet handed over; swapped out by whoever comes
+// first, the owner window handing it over or a new offer replacing it.
 std::atomic<char16_t*> g_offered{nullptr};
+HWND g_owner = nullptr;
+HANDLE g_ownerThread = nullptr;
 
 HANDLE TakenEvent() {
   static const HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
@@ -23,11 +26,85 @@ size_t Units(const char16_t* text) {
   return n;
 }
 
+// The paste's target is the program in front; the window that has the
+// clipboard open during the request tells who asks.
+bool ForegroundAsks() {
+  const HWND reader = GetOpenClipboardWindow();
+  const HWND front = GetForegroundWindow();
+  if (!reader || !front) return false;
+  DWORD readerProcess = 0;
+  DWORD frontProcess = 0;
+  GetWindowThreadProcessId(reader, &readerProcess);
+  GetWindowThreadProcessId(front, &frontProcess);
+  return readerProcess == frontProcess;
+}
+
+void RenderOffered(bool allFormats, HWND owner) {
+  char16_t* text = g_offered.exchange(nullptr);
+  if (!text) return;
+  // Asked for every format as the owner goes away: the clipboard must be
+  // opened, and may have found another owner meanwhile.
+  if (allFormats && !OpenClipboard(owner)) {
+    ClipboardFree(text);
+    return;
+  }
+  const bool paste = !allFormats && ForegroundAsks();
+  if (!allFormats || GetClipboardOwner() == owner) {
+    if (!SetClipboardData(CF_UNICODETEXT, text)) ClipboardFree(text);
+  } else {
+    ClipboardFree(text);
+  }
+  if (allFormats) CloseClipboard();
+  if (paste) SetEvent(TakenEvent());
+}
+
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_RENDERFORMAT:
+    case WM_RENDERALLFORMATS:
+      RenderOffered(message == WM_RENDERALLFORMATS, window);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+DWORD WINAPI OwnerThread(LPVOID ready) {
+  WNDCLASSW type = {};
+  type.lpfnWndProc = OwnerProc;
+  type.hInstance = GetModuleHandleW(nullptr);
+  type.lpszClassName = L"SarnuClipboard";
+  RegisterClassW(&type);
+  g_owner = CreateWindowExW(0, L"SarnuClipboard", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                            type.hInstance, nullptr);
+  SetEvent(static_cast<HANDLE>(ready));
+  if (!g_owner) return 0;
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+  return 0;
+}
+
+// Made when the first paste needs it; null when it could not be made.
+HWND Owner() {
+  static const HWND owner = [] {
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!ready) return HWND(nullptr);
+    g_ownerThread = CreateThread(nullptr, 0, OwnerThread, ready, 0, nullptr);
+    if (g_ownerThread) WaitForSingleObject(ready, INFINITE);
+    CloseHandle(ready);
+    return g_owner;
+  }();
+  return owner;
+}
+
 // The program that just took the paste may still hold the clipboard open
 // while it reads; a restore that gave up then would lose the user's text.
-bool OpenPatiently(void* owner) {
+bool OpenPatiently(HWND owner) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    if (OpenClipboard(static_cast<HWND>(owner))) return true;
+    if (OpenClipboard(owner)) return true;
     Sleep(5);
   }
   return false;
@@ -43,9 +120,9 @@ void ClipboardFree(char16_t* block) {
   if (block) LocalFree(block);
 }
 
-bool ClipboardSaveText(void* owner, char16_t** saved) {
+bool ClipboardSaveText(char16_t** saved) {
   *saved = nullptr;
-  if (!OpenPatiently(owner)) return false;
+  if (!OpenPatiently(Owner())) return false;
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     if (const char16_t* text = static_cast<const char16_t*>(GlobalLock(data))) {
       const size_t units = Units(text);
@@ -59,13 +136,14 @@ bool ClipboardSaveText(void* owner, char16_t** saved) {
   return true;
 }
 
-bool ClipboardOffer(void* owner, char16_t* text) {
-  ClipboardFree(g_offered.exchange(nullptr));
-  if (!OpenPatiently(owner)) {
+bool ClipboardOffer(char16_t* text) {
+  const HWND owner = Owner();
+  if (!owner || !OpenPatiently(owner)) {
     ClipboardFree(text);
     return false;
   }
   EmptyClipboard();
+  ClipboardFree(g_offered.exchange(nullptr));
   ResetEvent(TakenEvent());
   g_offered.store(text);
   SetClipboardData(CF_UNICODETEXT, nullptr);
@@ -73,36 +151,19 @@ bool ClipboardOffer(void* owner, char16_t* text) {
   return true;
 }
 
-void ClipboardRenderOffered(bool allFormats, void* owner) {
-  char16_t* text = g_offered.exchange(nullptr);
-  if (!text) return;
-  // Asked for every format as the owner goes away: the clipboard must be
-  // opened, and may have found another owner meanwhile.
-  if (allFormats && !OpenClipboard(static_cast<HWND>(owner))) {
-    ClipboardFree(text);
-    return;
-  }
-  if (!allFormats || GetClipboardOwner() == static_cast<HWND>(owner)) {
-    if (!SetClipboardData(CF_UNICODETEXT, text)) ClipboardFree(text);
-  } else {
-    ClipboardFree(text);
-  }
-  if (allFormats) CloseClipboard();
-  SetEvent(TakenEvent());
+bool ClipboardWaitTaken(uint32_t boundMs) {
+  return WaitForSingleObject(TakenEvent(), boundMs) == WAIT_OBJECT_0;
 }
 
-bool ClipboardWaitTaken(uint32_t boundMs) {
-  WaitForSingleObject(TakenEvent(), boundMs);
-  // Still here: nobody asked in time. Gone: handed over, if only just now.
-  if (char16_t* text = g_offered.exchange(nullptr)) {
-    ClipboardFree(text);
+bool ClipboardRestore(char16_t* saved) {
+  const HWND owner = Owner();
+  if (!owner || !OpenPatiently(owner)) {
+    ClipboardFree(saved);
     return false;
   }
-  return true;
-}
-
-bool ClipboardRestore(void* owner, char16_t* saved) {
-  if (!OpenPatiently(owner)) {
+  // Another program copied meanwhile: its text is what the user wants now.
+  if (GetClipboardOwner() != owner) {
+    CloseClipboard();
     ClipboardFree(saved);
     return false;
   }
@@ -114,4 +175,13 @@ bool ClipboardRestore(void* owner, char16_t* saved) {
   }
   CloseClipboard();
   return ok;
+}
+
+void ClipboardEnd() {
+  if (!g_ownerThread) return;
+  // Destroying the owner renders what is still offered, then ends its loop.
+  if (g_owner) SendMessageW(g_owner, WM_CLOSE, 0, 0);
+  WaitForSingleObject(g_ownerThread, 2000);
+  CloseHandle(g_ownerThread);
+  g_ownerThread = nullptr;
 }

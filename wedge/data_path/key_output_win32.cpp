@@ -36,11 +36,18 @@ uint8_t ReadValue(const uint8_t* value) { return value ? *value : 0; }
 
 const WCHAR* W(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
 
-// With KeyDelay every character but the barcode's first waits its pause;
-// without it this is the plain loop of the described typing.
+// With KeyDelay every character but the barcode's first waits its pause, in
+// which Exit ends the typing at once; without it this is the plain loop of
+// the described typing.
 void TypeText(const char* text, const TypingExtras& extras, bool* typedBefore) {
   for (const char* p = text; *p; ++p) {
-    if (extras.keyDelayMs && *typedBefore) Sleep(extras.keyDelayMs);
+    if (extras.keyDelayMs && *typedBefore) {
+      if (!g_endEvent) {
+        Sleep(extras.keyDelayMs);
+      } else if (WaitForSingleObject(g_endEvent, extras.keyDelayMs) == WAIT_OBJECT_0) {
+        return;
+      }
+    }
     *typedBefore = true;
     if (extras.layoutKeys) {
       KeyEvent events[kMaxKeyEventsPerCharacter];
@@ -75,7 +82,7 @@ void OutputOne(char* item, size_t length) {
   if (ReadValue(g_bufferType) == kBufferTypeClipboard) {
     typedBefore = true;
     if (extras.keepClipboard) {
-      PasteKeepingClipboard(g_outputBuffer, g_clipboardOwner);
+      PasteKeepingClipboard(g_outputBuffer);
     } else {
       // The paste goes out even when the copy failed: the user then gets what
       // the clipboard held, which is how the reader's own clipboard mode acts.

@@ -33,6 +33,8 @@ size_t LayoutKeyEventsForCharacter(unsigned char character, KeyEvent* events);
 
 // Clipboard output that leaves the user's Unicode text where it was: the
 // text saved, the barcode offered and pasted, and the saved text put back
-// once the target has taken the paste (at most kPasteTakenBoundMs later).
+// once the program in front has taken the paste. A target that has not
+// taken it within kPasteTakenBoundMs keeps the barcode on the clipboard for
+// a late paste, and the user's text is not put back.
 enum : uint32_t { kPasteTakenBoundMs = 2000 };
-void PasteKeepingClipboard(const char* text, void* owner);
+void PasteKeepingClipboard(const char* text);

@@ -79,21 +79,22 @@ size_t LayoutKeyEventsForCharacter(unsigned char character, KeyEvent* events) {
   return n;
 }
 
-void PasteKeepingClipboard(const char* text, void* owner) {
+void PasteKeepingClipboard(const char* text) {
   char16_t* saved = nullptr;
-  const bool keep = ClipboardSaveText(owner, &saved);
+  const bool keep = ClipboardSaveText(&saved);
   const size_t length = std::strlen(text);
   if (char16_t* wide = ClipboardAlloc(uint32_t(length + 1))) {
     AnsiToWide(text, length, wide, length);
-    ClipboardOffer(owner, wide);
+    ClipboardOffer(wide);
   }
   KeyEvent events[kPasteEventCount];
   PasteKeyEvents(events);
   for (const KeyEvent& e : events) SendKeyEvent(e);
-  ClipboardWaitTaken(kPasteTakenBoundMs);
-  // Whatever the clipboard could not tell us, the user's text goes back.
-  if (keep) {
-    ClipboardRestore(owner, saved);
+  // A target that has not pasted yet may still paste: it must then find the
+  // barcode, not the user's text followed by the suffix, so the user's text
+  // goes back only once the target took the barcode.
+  if (ClipboardWaitTaken(kPasteTakenBoundMs) && keep) {
+    ClipboardRestore(saved);
   } else {
     ClipboardFree(saved);
   }

@@ -9,6 +9,7 @@
 
 #include "block_queue.h"
 #include "bulk_run.h"
+#include "clipboard.h"
 #include "device_libraries.h"
 #include "interop_events.h"
 #include "key_output.h"
@@ -222,6 +223,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   if (end) CloseHandle(end);
   // The counter window's drawing objects are released by the counter window.
   if (threadsEnded) {
+    // A barcode still offered to a late paste goes on the clipboard for good.
+    ClipboardEnd();
     ReleaseSettings();
     ReleaseScanDevice();
   }
