@@ -4,7 +4,8 @@
 
 #include <windows.h>
 
-static_assert(sizeof(SHMENUBARINFO) == 36, "the terminal's shell takes a menu bar record of 36 bytes");
+static_assert(sizeof(SHMENUBARINFO) == 36,
+              "the terminal's shell takes a menu bar record of 36 bytes");
 
 unsigned long SheetHeaderFlags() { return PSH_NOAPPLYNOW | PSH_MAXIMIZE; }
 
