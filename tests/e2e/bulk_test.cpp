@@ -277,25 +277,37 @@ TEST_F(Bulk, TheNextRunTypesTheSameBarcodesAgain) {
 }
 
 // Exit with a long backlog queued: the wedge ends at once with 0 and types
-// nothing more. Typed into the key sink, which keeps up with the wedge, so
-// no keys wait in the system's own input queue.
+// nothing more, also in the middle of a long barcode's KeyDelay pauses.
+// Typed into the key sink, which keeps up with the wedge, so no keys wait in
+// the system's own input queue.
 TEST_F(Bulk, ExitInTheMiddleOfABacklogStopsTypingPromptly) {
-  ASSERT_NO_FATAL_FAILURE(Start("BulkSameLength=0\r\n"));
-  KeySink sink;
-  ASSERT_TRUE(sink.Open());
-  std::vector<std::string> labels;
-  for (int i = 0; i < 300; ++i) labels.push_back("BACKLOG" + std::to_string(1000 + i));
-  session_.Press();
-  ASSERT_EQ(labels.size(), SimFeedAll(labels));
-  PollUntil([&] { return sink.Length() > 200; }, 10000);
-  const ULONGLONG exitAt = GetTickCount64();
-  EXPECT_TRUE(session_.Exit());
-  EXPECT_LT(GetTickCount64() - exitAt, 2500u) << "the wedge waited for its backlog";
-  const size_t atExit = sink.Length();
-  Sleep(1500);
-  // At most the barcode being typed at the exit is finished.
-  EXPECT_LE(sink.Length(), atExit + 13) << "typing went on after Exit";
-  EXPECT_LT(sink.Length(), 300u * 12) << "the whole backlog was typed";
+  const struct {
+    const char* name;
+    const char* keys;
+    size_t length, typedBeforeExit;  // label length with its suffix
+  } rows[] = {{"plain", "", 12, 200}, {"KeyDelay 50", "[OtherSettings]\r\nKeyDelay=50\r\n", 120, 30}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    ASSERT_NO_FATAL_FAILURE(Start(std::string("BulkSameLength=0\r\n") + row.keys));
+    KeySink sink;
+    ASSERT_TRUE(sink.Open());
+    std::vector<std::string> labels;
+    for (int i = 0; i < 300; ++i) {
+      labels.push_back("BACKLOG" + std::to_string(1000 + i));
+      labels.back().resize(row.length - 1, 'x');
+    }
+    session_.Press();
+    ASSERT_EQ(labels.size(), SimFeedAll(labels));
+    PollUntil([&] { return sink.Length() > row.typedBeforeExit; }, 10000);
+    const ULONGLONG exitAt = GetTickCount64();
+    EXPECT_TRUE(session_.Exit());
+    EXPECT_LT(GetTickCount64() - exitAt, 2500u) << "the wedge waited for its backlog";
+    const size_t atExit = sink.Length();
+    Sleep(1500);
+    // At most the barcode being typed at the exit is finished.
+    EXPECT_LE(sink.Length(), atExit + row.length + 1) << "typing went on after Exit";
+    EXPECT_LT(sink.Length(), 300u * row.length) << "the whole backlog was typed";
+  }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "process_globals.h"
 #include "scan_device.h"
 #include "settings.h"
+#include "short_threads.h"
 #include "stage_stamps.h"
 #include "thread_priority.h"
 #include "wedge_events.h"
@@ -167,22 +168,14 @@ int ClearComparisonQueueThread(uint32_t scansAtRunEnd) {
   return 1;
 }
 
-namespace {
-
-// A named entry: a lambda converts only to the default calling convention,
-// which on 32-bit x86 is not the thread entry's stdcall.
-DWORD WINAPI ClearComparisonQueueThreadEntry(LPVOID scans) {
-  return DWORD(ClearComparisonQueueThread(uint32_t(reinterpret_cast<uintptr_t>(scans))));
-}
-
-}  // namespace
-
 void StartClearComparisonQueueThread() {
   // Noted now, before the caller stops the run's scan and before a new press
   // could start the next one.
   const ScanDevice* device = g_scanDevice;
   const uintptr_t scans = device ? device->ScanStarts.load() : 0;
-  HANDLE thread = CreateThread(nullptr, 0, ClearComparisonQueueThreadEntry,
-                               reinterpret_cast<LPVOID>(scans), 0, nullptr);
-  if (thread) CloseHandle(thread);
+  StartShortThread(
+      [](void* noted) {
+        return ClearComparisonQueueThread(uint32_t(reinterpret_cast<uintptr_t>(noted)));
+      },
+      reinterpret_cast<void*>(scans));
 }

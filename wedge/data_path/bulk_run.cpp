@@ -2,6 +2,8 @@
 // queue scan and a copy at most, so the laser's read thread never waits long.
 #include "bulk_run.h"
 
+#include <new>
+
 #include "block_queue.h"
 #include "lock.h"
 #include "settings.h"
@@ -13,11 +15,13 @@ uint32_t BulkFirstLength = 0;
 
 namespace {
 
-// Built on first use: the run may be touched before any other static
-// constructor of the process has run.
+// Built on first use (the run may be touched before any other static
+// constructor of the process has run) and never destroyed (a thread may
+// still touch it while the process's statics go).
 Lock& RunLock() {
-  static Lock lock;
-  return lock;
+  alignas(Lock) static unsigned char storage[sizeof(Lock)];
+  static Lock* const lock = new (storage) Lock;
+  return *lock;
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "reader_input.h"
 #include "scan_device.h"
 #include "settings.h"
+#include "short_threads.h"
 #include "stage_stamps.h"
 #include "thread_priority.h"
 #include "wedge_events.h"
@@ -80,7 +81,7 @@ void ConvertImagerRead(ImagerRead& read) {
   }
 }
 
-DWORD WINAPI ImagerReadThread(LPVOID parameter) {
+int ImagerReadThread(void* parameter) {
   ScanDevice& device = *static_cast<ScanDevice*>(parameter);
   SetThreadPriorityCe(2);
   const int32_t timeout = device.BulkActive ? kPixNoTimeout : int32_t(device.ScanTimeout);
@@ -118,10 +119,7 @@ int ScanDevice::StartScan(uint32_t timeoutMs) {
       }
       Scanning = 1;
       SetKeepDecoding(1);
-      HANDLE thread = CreateThread(nullptr, 0, ImagerReadThread, this, 0, nullptr);
-      if (thread) {
-        CloseHandle(thread);
-      } else {
+      if (!StartShortThread(ImagerReadThread, this)) {
         // No decode thread, no scan: a release must not cancel a phantom.
         SetKeepDecoding(0);
         Scanning = 0;

@@ -12,6 +12,7 @@
 #include "process_globals.h"
 #include "scan_device.h"
 #include "settings.h"
+#include "short_threads.h"
 #include "thread_priority.h"
 #include "wedge_events.h"
 #include "wedge_messages.h"
@@ -53,13 +54,8 @@ bool LedWanted(const ScanDevice& device) {
 }
 
 template <int (*Procedure)()>
-DWORD WINAPI ThreadEntry(LPVOID) {
-  return static_cast<DWORD>(Procedure());
-}
-
-void StartDetached(LPTHREAD_START_ROUTINE entry) {
-  HANDLE thread = CreateThread(nullptr, 0, entry, nullptr, 0, nullptr);
-  if (thread) CloseHandle(thread);
+void StartCounted() {
+  StartShortThread([](void*) { return Procedure(); });
 }
 
 // Two 300 ms tones 350 ms apart; the order tells on from off by ear.
@@ -89,7 +85,7 @@ int NotifyReadThread() {
   const ScanDevice* device = g_scanDevice;
   if (!device) return 0;
   if (LedWanted(*device) && ClaimLedFlash(GetTickCount())) {
-    StartDetached(ThreadEntry<NotifyLEDThread>);
+    StartCounted<NotifyLEDThread>();
   }
   // The reader's own buzzer value was switched off by the wedge, so it says
   // nothing about whether the user wants the beep.
@@ -156,9 +152,9 @@ int ToggleBulkModeThread() {
   return result;
 }
 
-void StartNotifyReadThread() { StartDetached(ThreadEntry<NotifyReadThread>); }
+void StartNotifyReadThread() { StartCounted<NotifyReadThread>(); }
 
-void StartToggleBulkModeThread() { StartDetached(ThreadEntry<ToggleBulkModeThread>); }
+void StartToggleBulkModeThread() { StartCounted<ToggleBulkModeThread>(); }
 
 void ToggleBulkMode() {
   ScanDevice* device = g_scanDevice;

@@ -4,6 +4,7 @@
 #include "scan_device.h"
 
 #include <cstring>
+#include <new>
 
 #include "device_libraries.h"
 #include "ini_file.h"
@@ -14,7 +15,19 @@
 
 ScanDevice* g_scanDevice = nullptr;
 uint32_t KeepDecoding = 0;
-Lock KeepDecodingLock;
+
+namespace {
+
+// Never destroyed: an imager decode may still ask it while the process's
+// statics go.
+Lock& LastingLock() {
+  alignas(Lock) static unsigned char storage[sizeof(Lock)];
+  return *new (storage) Lock;
+}
+
+}  // namespace
+
+Lock& KeepDecodingLock = LastingLock();
 
 ScanDevice::ScanDevice(HWND mainWindow)
     : ScanningKeys(0),

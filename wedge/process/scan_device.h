@@ -114,7 +114,7 @@ extern ScanDevice* g_scanDevice;
 
 // Whether the imager's blocking decode goes on; written under its lock.
 extern uint32_t KeepDecoding;
-extern Lock KeepDecodingLock;
+extern Lock& KeepDecodingLock;
 
 // DataReader state event names.
 inline constexpr wchar_t kStartedEventName[] = L"DataReader_Event_Started";

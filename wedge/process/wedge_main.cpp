@@ -21,6 +21,7 @@
 #include "scan_device.h"
 #include "settings.h"
 #include "shell.h"
+#include "short_threads.h"
 #include "wedge_events.h"
 
 namespace {
@@ -218,7 +219,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   // A thread still running may be inside a queue, or typing from the
   // settings and the reader's values; the process ends in a moment anyway,
   // so what such a thread can reach is then left to it.
-  const bool threadsEnded = WaitForThreads();
+  // The short threads (signals, forget timers, an imager decode) read the
+  // reader object, the settings and the queues as well: a decode ends with
+  // its scan, the others at EventSarnuEnd.
+  if (g_scanDevice && g_scanDevice->Scanning) g_scanDevice->StopScan();
+  const bool threadsEnded = WaitForThreads() && WaitForShortThreads(kThreadEndMilliseconds);
   if (threadsEnded) ReleaseQueues();
   if (end) CloseHandle(end);
   // The counter window's drawing objects are released by the counter window.
