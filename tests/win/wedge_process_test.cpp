@@ -1,8 +1,10 @@
 // The wedge process's parts that run without a screen: CE thread priorities,
-// the reader object's state events, and the DataReader listener turning
-// client requests into main-window messages.
+// the reader object's state events, the DataReader listener turning client
+// requests into main-window messages, and the programs' icons.
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <string>
 
 #include "device_libraries.h"
 #include "interop_events.h"
@@ -219,6 +221,35 @@ TEST_F(ListenerTest, StaleStartAndStopAreDroppedButCameraModeWaits) {
   MSG msg;
   Sleep(100);
   EXPECT_FALSE(PeekMessageW(&msg, window_, UM_READER_START, UM_READER_CAMMODE, PM_REMOVE));
+}
+
+// Each program's icon group offers the shell 48, 32 and 16 pixels in 256
+// colours.
+TEST(ProgramIcons, FortyEightThirtyTwoAndSixteenPixelsIn256Colours) {
+  const struct {
+    const wchar_t* file;
+    int group;
+  } programs[] = {{L"Sarnu.exe", 101},
+                  {L"SarnuSettings.exe", 129},
+                  {L"SarnuSettings.cpl", 101},
+                  {L"SarnuBulk.exe", 129}};
+  for (const auto& p : programs) {
+    HMODULE module =
+        LoadLibraryExW((ProgramFolder() + p.file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr) << p.file;
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(p.group), MAKEINTRESOURCEW(14));
+    ASSERT_NE(found, nullptr) << p.file;
+    // The group: a 6-byte header, then 14 bytes per image (width, height,
+    // colours, reserved, planes, bits per pixel, size, identifier).
+    const BYTE* group = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    std::string sizes;
+    for (int i = 0; i < group[4]; ++i) {
+      const BYTE* entry = group + 6 + 14 * i;
+      sizes += std::to_string(entry[0]) + "/" + std::to_string(entry[6]) + " ";
+    }
+    EXPECT_EQ(sizes, "48/8 32/8 16/8 ") << p.file;
+    FreeLibrary(module);
+  }
 }
 
 }  // namespace

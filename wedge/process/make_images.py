@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the wedge's two pictures: the program icon (sarnu.ico, 16x16 and
-32x32) and the splash picture (splash.bmp, 220x165). Both are 16-colour
-images, so the checked-in files stay small. Run it again after a change:
+"""Draws the wedge's two pictures: the program icon (sarnu.ico, 48x48, 32x32
+and 16x16 in 256 colours, as the terminal's shell picks a size) and the
+splash picture (splash.bmp, 220x165, 16 colours, so the checked-in file stays
+small). Run it again after a change:
     python3 wedge/process/make_images.py wedge/process
 """
 import struct
@@ -16,8 +17,21 @@ PALETTE = [
 BLACK, NAVY, WHITE, GREY, RED, YELLOW = 0, 1, 15, 7, 12, 14
 
 
-def palette_bytes():
-    return b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
+def palette_bytes(entries=PALETTE):
+    return b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in entries)
+
+
+# 256 colours: the 16 above first, so the same indexes draw the same colours,
+# then a ramp from the red of the scan line to the white of the label for
+# the glow, and black for the rest.
+GLOW = 16
+PALETTE_256 = PALETTE + [(255, 16 * i, 16 * i) for i in range(16)] + [(0, 0, 0)] * 224
+
+
+def pack_8bit(rows, width):
+    """Bottom-up rows of 8-bit pixels, each row padded to 4 bytes."""
+    stride = ((width * 8 + 31) // 32) * 4
+    return b"".join(bytes(row) + b"\0" * (stride - width) for row in reversed(rows))
 
 
 def pack_4bit(rows, width):
@@ -54,28 +68,34 @@ def icon_pixels(size):
                 bx = x - size // 8
                 row.append(BLACK if bx < len(bars) and bars[bx] else WHITE)
             elif y >= size - size // 4:
-                row.append(RED)  # the scan line's glow at the bottom
+                # The scan line's glow at the bottom, fading towards the label.
+                depth = (y - (size - size // 4)) * 16 // (size // 4)
+                row.append(GLOW + 15 - depth)
             else:
                 row.append(WHITE)
         rows.append(row)
     return rows
 
 
+ICON_SIZES = (48, 32, 16)
+
+
 def icon_image(size):
-    pixels = pack_4bit(icon_pixels(size), size)
+    pixels = pack_8bit(icon_pixels(size), size)
     mask_stride = ((size + 31) // 32) * 4
     mask = b"\0" * (mask_stride * size)  # fully opaque
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0,
-                         len(pixels) + len(mask), 0, 0, 16, 0)
-    return header + palette_bytes() + pixels + mask
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 8, 0,
+                         len(pixels) + len(mask), 0, 0, 256, 0)
+    return header + palette_bytes(PALETTE_256) + pixels + mask
 
 
 def write_icon(path):
-    images = [icon_image(16), icon_image(32)]
+    images = [icon_image(size) for size in ICON_SIZES]
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
     offset = 6 + 16 * len(images)
-    for size, data in zip((16, 32), images):
-        out += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(data), offset)
+    for size, data in zip(ICON_SIZES, images):
+        # A colour count of 0 in the directory means 256 or more.
+        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 8, len(data), offset)
         offset += len(data)
     for data in images:
         out += data
