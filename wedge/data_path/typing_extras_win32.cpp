@@ -21,10 +21,19 @@ struct LayoutKey {
   char16_t unit;       // the character, for the unicode event
 };
 
-// Used by the output thread only.
-LayoutKey g_layoutTable[256];
-void* g_tableLayout = nullptr;
-bool g_tableBuilt = false;
+// The key tables of the layouts met lately, one per layout, so a worker
+// switching between two applications' layouts builds each table once. Used
+// by the output thread only; static, so typing allocates nothing.
+constexpr int kLayoutTables = 4;
+struct LayoutTable {
+  void* layout;
+  bool built;
+  uint32_t lastUsed;
+  LayoutKey keys[256];
+};
+LayoutTable g_tables[kLayoutTables];
+LayoutTable* g_current = nullptr;
+uint32_t g_uses = 0;
 
 LayoutKey KeyOnLayout(unsigned char character, void* layout) {
   LayoutKey key = {0, false, 0};
@@ -52,10 +61,23 @@ TypingExtras TypingExtrasOf(const Settings& settings) {
 
 void TakeForegroundLayout() {
   void* const layout = ForegroundKeyboardLayout();
-  if (g_tableBuilt && layout == g_tableLayout) return;
-  for (int c = 0; c < 256; ++c) g_layoutTable[c] = KeyOnLayout((unsigned char)c, layout);
-  g_tableLayout = layout;
-  g_tableBuilt = true;
+  LayoutTable* table = nullptr;
+  for (LayoutTable& t : g_tables) {
+    if (t.built && t.layout == layout) table = &t;
+  }
+  if (!table) {
+    // A new layout takes the table used longest ago.
+    table = &g_tables[0];
+    for (LayoutTable& t : g_tables) {
+      if (!t.built || t.lastUsed < table->lastUsed) table = &t;
+      if (!t.built) break;
+    }
+    for (int c = 0; c < 256; ++c) table->keys[c] = KeyOnLayout((unsigned char)c, layout);
+    table->layout = layout;
+    table->built = true;
+  }
+  table->lastUsed = ++g_uses;
+  g_current = table;
 }
 
 size_t LayoutKeyEventsForCharacter(unsigned char character, KeyEvent* events) {
@@ -63,7 +85,8 @@ size_t LayoutKeyEventsForCharacter(unsigned char character, KeyEvent* events) {
   if ((character >= 1 && character <= 32) || character == 127) {
     return KeyEventsForCharacter(character, events);
   }
-  const LayoutKey& key = g_layoutTable[character];
+  if (!g_current) return KeyEventsForCharacter(character, events);
+  const LayoutKey& key = g_current->keys[character];
   if (key.unit == 0) return 0;
   size_t n = 0;
   events[n++] = Event(kVkLeftWindows, true);
