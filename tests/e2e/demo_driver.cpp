@@ -5,12 +5,17 @@
 // preamble is changed and saved; the next scan typed with it; the function
 // key the Bulkmode page registered toggling bulk mode for a run of pallet
 // labels with the counter showing; last, every page of SarnuSettings on the
-// terminal's screen. Prints what notepad received and leaves screenshots in
-// the artifacts folder.
-//   demo_driver.exe SARNU.INI BARCODES.TXT     (paths as Wine sees them)
+// terminal's screen. Prints what notepad received, leaves screenshots in the
+// artifacts folder, and checks every step against what it should have done:
+// a step that does not happen ends the tour with its name and exit code 1.
+//   demo_driver.exe SARNU.INI EXPECTED.TXT     (paths as Wine sees them)
+// EXPECTED.TXT has a line per example barcode: the laser's type code, the
+// barcode and what the wedge should type for it (sarnuconf preview's output
+// and suffix; empty when nothing is sent), tab-separated, escaped.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -33,18 +38,53 @@ bool ReadFile(const wchar_t* path, std::string* text) {
   return true;
 }
 
-// The escaped barcodes of the file, comments and blank lines left out.
-bool ReadBarcodes(const wchar_t* path, std::vector<std::string>* escaped) {
+struct Example {
+  int32_t type;
+  std::string escaped;  // as the file writes it
+  std::string barcode, typed;
+};
+
+std::string Decoded(const std::string& escaped) {
+  char bytes[kSimMaxBarcode + 64];
+  uint32_t length = 0;
+  if (!DecodeEscaped(escaped.c_str(), bytes, sizeof bytes, &length)) return "";
+  return std::string(bytes, length);
+}
+
+bool ReadExamples(const wchar_t* path, std::vector<Example>* examples) {
   std::string text;
   if (!ReadFile(path, &text)) return false;
   std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    escaped->push_back(line);
+    const size_t tab1 = line.find('\t');
+    const size_t tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
+    if (tab2 == std::string::npos) return false;
+    Example e;
+    e.type = std::atoi(line.c_str());
+    e.escaped = line.substr(tab1 + 1, tab2 - tab1 - 1);
+    e.barcode = Decoded(e.escaped);
+    e.typed = Decoded(line.substr(tab2 + 1));
+    examples->push_back(e);
   }
-  return true;
+  return !examples->empty();
+}
+
+// What notepad shows for typed bytes: the ANSI code page's characters, an
+// Enter as a line break.
+std::wstring AsNotepadShows(const std::string& bytes) {
+  std::wstring out;
+  for (char c : bytes) {
+    if (c == '\r') {
+      out += L"\r\n";
+      continue;
+    }
+    wchar_t wide = 0;
+    MultiByteToWideChar(CP_ACP, 0, &c, 1, &wide, 1);
+    out += wide;
+  }
+  return out;
 }
 
 // Notepad's text once it has stopped changing for a moment: a barcode that
@@ -78,6 +118,18 @@ void PrintVisible(const std::wstring& text) {
 int Fail(const char* what) {
   std::fprintf(stderr, "demo: %s\n", what);
   return 1;
+}
+
+// A step of the tour that did not happen: named, and the demo fails.
+int StepFailed(const std::string& step, const std::string& why) {
+  std::fprintf(stderr, "demo: the step \"%s\" did not happen: %s\n", step.c_str(), why.c_str());
+  return 1;
+}
+
+std::string Narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out += c == L'\t' ? std::string("<TAB>") : std::string(1, char(c));
+  return out;
 }
 
 // Each page of SarnuSettings as the terminal's 240 x 320 screen shows it;
@@ -137,20 +189,19 @@ bool ChangeSettingsFromTheMenu(const WedgeSession& session) {
   return ok;
 }
 
-// One pull of the trigger for one barcode; prints what notepad received.
-bool ScanOne(WedgeSession& session, const std::string& escaped) {
-  char bytes[kSimMaxBarcode];
-  uint32_t length = 0;
-  if (!DecodeEscaped(escaped.c_str(), bytes, sizeof bytes, &length)) return false;
+// One pull of the trigger for one barcode; prints what notepad received and
+// returns it.
+std::wstring ScanOne(WedgeSession& session, const Example& e) {
   const std::wstring before = session.Pad().Text();
-  SimQueueOne(std::string(bytes, length));
+  SimQueueOne(e.barcode, e.type);
   session.Press();
   const std::wstring after = SettledText(session.Pad());
   session.Release();
-  std::printf("scanned %-26s typed: ", escaped.c_str());
-  PrintVisible(after.size() >= before.size() ? after.substr(before.size()) : after);
-  if (after == before) std::printf("(nothing)\n");
-  return true;
+  const std::wstring typed = after.size() >= before.size() ? after.substr(before.size()) : after;
+  std::printf("scanned %-26s%s typed: ", e.escaped.c_str(), e.type ? " (FNC1 type)" : "");
+  PrintVisible(typed);
+  if (typed.empty()) std::printf("(nothing)\n");
+  return typed;
 }
 
 // The function key as the keyboard driver serves it: the program its
@@ -170,11 +221,11 @@ bool PressFunctionKey(const wchar_t* value) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) return Fail("usage: demo_driver SARNU.INI BARCODES.TXT");
+  if (argc != 3) return Fail("usage: demo_driver SARNU.INI EXPECTED.TXT");
   std::string ini;
-  std::vector<std::string> barcodes;
+  std::vector<Example> examples;
   if (!ReadFile(argv[1], &ini)) return Fail("cannot read the SARNU.INI");
-  if (!ReadBarcodes(argv[2], &barcodes)) return Fail("cannot read the barcodes");
+  if (!ReadExamples(argv[2], &examples)) return Fail("cannot read the expected typing");
 
   WedgeSession session;
   std::string why;
@@ -182,23 +233,27 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("== the wedge runs on a simulated laser terminal (model %d); notepad has the focus\n",
               int(kE2eModel));
 
-  for (const std::string& b : barcodes) {
-    if (!ScanOne(session, b)) return Fail("bad barcode");
+  for (const Example& e : examples) {
+    const std::wstring typed = ScanOne(session, e);
+    if (typed != AsNotepadShows(e.typed)) {
+      return StepFailed("scan " + e.escaped, "typed \"" + Narrow(typed) + "\", not \"" +
+                                                 Narrow(AsNotepadShows(e.typed)) + "\"");
+    }
   }
   SaveScreenshot(L"demo-single-scans");
 
   // The tray menu, and the About box from it.
-  if (!OpenTrayMenu(session, 0)) return Fail("no tray menu");
+  if (!OpenTrayMenu(session, 0)) return StepFailed("the tray menu", "no menu opened");
   SaveScreenshot(L"demo-tray-menu");
   PostMessageW(WaitForProcessWindow(session.Process().Id(), L"#32768", nullptr, true, 1000),
                WM_KEYDOWN, VK_ESCAPE, 0);
   Sleep(300);
-  if (!OpenTrayMenu(session, 3)) return Fail("no tray menu");
-  if (HWND about = WaitForProcessWindow(session.Process().Id(), L"#32770", L"SARNU", true, 10000)) {
-    WaitUntilPainted(about, 3000);
-    SaveScreenshot(L"demo-about-box");
-    PostMessageW(about, WM_COMMAND, IDOK, 0);
-  }
+  if (!OpenTrayMenu(session, 3)) return StepFailed("the About box", "no tray menu");
+  HWND about = WaitForProcessWindow(session.Process().Id(), L"#32770", L"SARNU", true, 10000);
+  if (!about) return StepFailed("the About box", "it did not open");
+  WaitUntilPainted(about, 3000);
+  SaveScreenshot(L"demo-about-box");
+  PostMessageW(about, WM_COMMAND, IDOK, 0);
 
   // The supervisor's turn: SarnuSettings from the menu, the preamble changed.
   std::printf("== tray menu, Extension: SarnuSettings opens; the preamble is typed as OUT\\t, "
@@ -208,31 +263,55 @@ int wmain(int argc, wchar_t** argv) {
   RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\KEYBD", 0, nullptr,
                   REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &keyboard, nullptr);
   if (keyboard) RegCloseKey(keyboard);
-  if (!ChangeSettingsFromTheMenu(session)) return 1;
+  if (!ChangeSettingsFromTheMenu(session)) {
+    return StepFailed("Extension: the preamble typed and saved", "see above");
+  }
+  if (IniValue(WedgeIniPath(), L"Filter", L"Preamble") != L"OUT\\t") {
+    return StepFailed("Extension: the preamble typed and saved",
+                      "SARNU.INI holds Preamble=" +
+                          Narrow(IniValue(WedgeIniPath(), L"Filter", L"Preamble")));
+  }
   Sleep(1500);  // the wedge reads the settings again and opens the reader
   session.Pad().BringForward();
-  if (!ScanOne(session, barcodes.front())) return Fail("bad barcode");
+  const std::wstring typed = ScanOne(session, examples.front());
+  if (typed.rfind(L"OUT\t", 0) != 0) {
+    return StepFailed("the next scan with the new preamble", "typed \"" + Narrow(typed) + "\"");
+  }
 
   // Bulk mode on with the function key that the Bulkmode page registered
   // (Fn+8 in the example file): one run of same-length labels.
   std::printf("== Fn+8 starts SarnuBulk: bulk mode on for a run of pallet labels\n");
-  if (PressFunctionKey(L"Fn8LaunchPath")) {
-    const std::wstring before = session.Pad().Text();
-    session.Press();
-    session.Release();
-    for (const char* label : {"PAL-0001", "PAL-0002", "PAL-0002", "PAL-0003", "PAL-0004"}) {
-      SimQueueOne(label);
-    }
-    const std::wstring after = SettledText(session.Pad());
-    SaveScreenshot(L"demo-bulk-counter");
-    session.Press();
-    session.Release();
-    std::printf("bulk run of PAL-0001 PAL-0002 PAL-0002 PAL-0003 PAL-0004, typed:\n");
-    PrintVisible(after.substr(before.size()));
-    PressFunctionKey(L"Fn8LaunchPath");
-  } else {
-    std::printf("(no program registered for Fn+8)\n");
+  if (!PressFunctionKey(L"Fn8LaunchPath")) {
+    return StepFailed("Fn+8 turns bulk mode on", "no program registered for Fn+8");
   }
+  const std::wstring before = session.Pad().Text();
+  session.Press();
+  session.Release();
+  for (const char* label : {"PAL-0001", "PAL-0002", "PAL-0002", "PAL-0003", "PAL-0004"}) {
+    SimQueueOne(label);
+  }
+  const std::wstring run = SettledText(session.Pad()).substr(before.size());
+  const bool counter =
+      WaitForProcessWindow(session.Process().Id(), L"#32770", nullptr, true, 3000) != nullptr;
+  SaveScreenshot(L"demo-bulk-counter");
+  session.Press();
+  session.Release();
+  std::printf("bulk run of PAL-0001 PAL-0002 PAL-0002 PAL-0003 PAL-0004, typed:\n");
+  PrintVisible(run);
+  auto times = [&](const wchar_t* label) {
+    size_t n = 0;
+    for (size_t at = run.find(label); at != std::wstring::npos; at = run.find(label, at + 1)) ++n;
+    return n;
+  };
+  for (const wchar_t* label : {L"PAL-0001", L"PAL-0002", L"PAL-0003", L"PAL-0004"}) {
+    if (times(label) != 1) {
+      return StepFailed("the bulk run, its duplicate refused", Narrow(label) + " typed " +
+                                                                  std::to_string(times(label)) +
+                                                                  " times");
+    }
+  }
+  if (!counter) return StepFailed("the counter shows the count", "no counter window");
+  if (!PressFunctionKey(L"Fn8LaunchPath")) return StepFailed("Fn+8 turns bulk mode off", "");
   std::printf("== notepad holds:\n");
   PrintVisible(session.Pad().Text());
   std::printf("\n");

@@ -195,12 +195,23 @@ std::wstring SettingsSheet::TabTitle(int index) const {
   return local.text;
 }
 
-void SettingsSheet::TypeText(HWND control, const std::wstring& text) const {
+bool SettingsSheet::TypeText(HWND control, const std::wstring& text) const {
   const DWORD self = GetCurrentThreadId();
   const DWORD target = GetWindowThreadProcessId(control, nullptr);
   AttachThreadInput(self, target, TRUE);
-  SetForegroundWindow(sheet_);
-  SetFocus(control);
+  // Keys go where the focus is: the box must have it before the first key,
+  // or they land in whatever window had it (notepad, in the demo).
+  const bool focused = PollUntil(
+      [&] {
+        SetForegroundWindow(sheet_);
+        SetFocus(control);
+        return GetFocus() == control;
+      },
+      3000);
+  if (!focused) {
+    AttachThreadInput(self, target, FALSE);
+    return false;
+  }
   SendWithin(control, EM_SETSEL, 0, -1);
   for (wchar_t c : text) {
     const SHORT key = VkKeyScanW(c);
@@ -210,18 +221,13 @@ void SettingsSheet::TypeText(HWND control, const std::wstring& text) const {
     keybd_event(LOBYTE(key), 0, KEYEVENTF_KEYUP, 0);
     if (shift) keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
   }
-  // Key events are queued: the text is in once the box stops changing.
-  std::wstring last;
-  PollUntil(
-      [&] {
-        Sleep(60);
-        const std::wstring now = TextOf(control);
-        const bool same = now == last;
-        last = now;
-        return same;
-      },
-      3000);
+  // Key events are queued: the text is in once the box holds what was typed,
+  // as far as its limit lets it.
+  const size_t limit = size_t(SendWithin(control, EM_GETLIMITTEXT, 0, 0));
+  const std::wstring wanted = text.substr(0, limit < text.size() ? limit : text.size());
+  const bool arrived = PollUntil([&] { return TextOf(control) == wanted; }, 5000);
   AttachThreadInput(self, target, FALSE);
+  return arrived;
 }
 
 bool SettingsSheet::Run(const std::vector<SheetStep>& steps, std::string* why) {
@@ -253,8 +259,7 @@ bool SettingsSheet::Step(const SheetStep& step, std::string* why) {
       SendWithin(control, BM_CLICK, 0, 0, 1500);
       return true;
     case Act::kType:
-      TypeText(control, step.text);
-      return true;
+      return TypeText(control, step.text) ? true : fail("the typed text did not arrive");
     case Act::kSelect:
       SendWithin(control, CB_SETCURSEL, step.value, 0);
       SendWithin(page, WM_COMMAND, MAKEWPARAM(step.control, CBN_SELCHANGE),

@@ -86,7 +86,8 @@ class SettingsSheet {
   bool Step(const SheetStep& step, std::string* why);
   HWND Control(int id) const;
   void Settle() const;  // waits until the sheet handled what was posted
-  void TypeText(HWND control, const std::wstring& text) const;
+  // False when the box did not get the focus or the text did not arrive.
+  bool TypeText(HWND control, const std::wstring& text) const;
 
   Program program_;
   HANDLE process_ = nullptr;  // the sheet's process, started or attached
