@@ -49,6 +49,18 @@ TEST_F(Scanning, LaserReadsOneBarcodePerPressAndStopsByItself) {
   session_.Release();
 }
 
+// The signal's last status says something else (a quick release's stop
+// came first, here a failing status call): the read the library holds is
+// typed all the same, not left for the next pull.
+TEST_F(Scanning, LaserReadIsTakenWhateverTheLastEventStatusSays) {
+  ASSERT_NO_FATAL_FAILURE(Start("laser"));
+  ASSERT_TRUE(WedgeSession::Sim(L"fail LZRGetLastEventStatus -1 --once"));
+  Queue(L"STRANDED");
+  session_.Press();
+  EXPECT_EQ(L"STRANDED\r\n", Typed(L"STRANDED\r\n"));
+  session_.Release();
+}
+
 // A held trigger repeats its key-down; the repeat is no new pull, so the
 // barcode still waiting is not read until the trigger is pulled again.
 TEST_F(Scanning, KeyRepeatOfAHeldTriggerReadsNoSecondBarcode) {

@@ -267,12 +267,23 @@ int ReadLaserBarcodes() {
 
 namespace {
 
+bool LaserReadPending() {
+  uint32_t status = 0;
+  uint8_t pending = 0;
+  return g_LZReadLib.LZRGetStatus(&status, &pending) == 0 && pending != 0;
+}
+
 // One signal of the laser library: its reads into the data path, and outside
-// bulk mode the end of the scan (one barcode per press).
+// bulk mode the end of the scan (one barcode per press). Two signals close
+// together (a read, then a quick release's stop) wake this thread once, and
+// the last status is then the later one's: a read the library still holds
+// is taken all the same, or it would wait for the next scan.
 void OnLaserSignal(ScanDevice& device) {
   if (device.AimerActive) return;
   uint32_t status = 0;
-  if (g_LZReadLib.LZRGetLastEventStatus(&status) != 0 || status != kLzrEventDataReady) return;
+  const bool dataReady =
+      g_LZReadLib.LZRGetLastEventStatus(&status) == 0 && status == kLzrEventDataReady;
+  if (!dataReady && !LaserReadPending()) return;
   ReadLaserBarcodes();
   if (device.BulkActive) return;
   StopRunningScan(device);
