@@ -31,6 +31,20 @@ unsigned long SheetStyleBitsToClear();
 enum class SheetNotice { Initialized, PreCreate, GetVersion, GetTitle, Other };
 SheetNotice ClassifySheetNotice(unsigned message);
 
+// The pages are laid out in the terminal's dialog units for the terminal's
+// font. The desktop stand-in's dialog font is wider, and its sheet leaves
+// the pages less height, so a few controls come out too small there:
+// FitPageToFont, called once a page's controls exist, narrows on the
+// desktop an up-down that leaves its buddy no room for a digit; the terminal
+// changes nothing.
+void FitPageToFont(void* page);
+
+// Whether the counter preview is fitted into its rectangle and kept below
+// its "Preview:" label: the stand-in's "System" face is wider than the
+// terminal's. The terminal draws it exactly where and as large as its
+// rectangle and font say.
+bool FitCounterPreview();
+
 // True when `text` (a wide text) can be read up to its terminator, at most
 // `units` units. The terminal's compiler guards such reads with structured
 // exception handling; MinGW has none, so the desktop asks the system's

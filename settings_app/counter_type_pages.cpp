@@ -4,6 +4,7 @@
 // only in their controls and rules, which each describes in a table; the
 // procedure below serves both.
 #include "page_support.h"
+#include "sheet_shell.h"
 #include "resource.h"
 #include "settings_pages.h"
 
@@ -53,6 +54,7 @@ struct CounterTypePage {
   int positionControlCount;
   RECT smallPreview;  // offsets from the client's right and bottom edges
   RECT tallPreview;
+  int previewLabel;  // "Preview:"
 };
 
 const int kSolidEdits[] = {IDC_SOLID_SIZE_Y, IDC_SOLID_SIZE_X, IDC_SOLID_POS_Y, IDC_SOLID_POS_X};
@@ -98,7 +100,7 @@ const CounterTypePage kSolidPage = {
     {IDC_SOLID_BG_RED, IDC_SOLID_BG_GREEN, IDC_SOLID_BG_BLUE},
     kSolidTypeControls, SARNU_COUNT(kSolidTypeControls),
     kSolidPositionControls, SARNU_COUNT(kSolidPositionControls),
-    {125, 60, 5, 0}, {220, 140, 34, 2}};
+    {125, 60, 5, 0}, {220, 140, 34, 2}, IDC_SOLID_PREVIEW};
 
 const CounterTypePage kTransparentPage = {
     UM_TRANSPARENT_PREVIEW, true, IDC_TRANSP_CENTER, IDC_TRANSP_POS_Y, IDC_TRANSP_DEFAULTS,
@@ -107,7 +109,7 @@ const CounterTypePage kTransparentPage = {
     {IDC_TRANSP_RED, IDC_TRANSP_GREEN, IDC_TRANSP_BLUE}, {0, 0, 0},
     kTranspTypeControls, SARNU_COUNT(kTranspTypeControls),
     kTranspPositionControls, SARNU_COUNT(kTranspPositionControls),
-    {90, 160, 17, 0}, {184, 330, 38, 2}};
+    {90, 160, 17, 0}, {184, 330, 38, 2}, IDC_TRANSP_PREVIEW};
 
 #undef SARNU_COUNT
 
@@ -149,6 +151,37 @@ COLORREF ThumbColor(HWND page, const ColorControls& c) {
   return RGB(TrackbarPos(page, c.red), TrackbarPos(page, c.green), TrackbarPos(page, c.blue));
 }
 
+// Where the platform asks for it (FitCounterPreview): the preview below its
+// label, and the font made smaller, once, when "1234" is larger than the
+// rectangle. The font is the one selected into PreviewDC.
+void FitPreview(HWND page, const CounterTypePage& desc, RECT* preview) {
+  RECT label;
+  RECT overlap;
+  if (HWND control = GetDlgItem(page, desc.previewLabel)) {
+    GetWindowRect(control, &label);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&label), 2);
+    if (IntersectRect(&overlap, &label, preview)) preview->top = label.bottom + 1;
+  }
+  SIZE text = {};
+  GetTextExtentExPointW(PreviewDC, L"1234", 4, 0, nullptr, nullptr, &text);
+  const long width = preview->right - preview->left;
+  const long height = preview->bottom - preview->top;
+  LOGFONTW font;
+  if (!PreviewFont || text.cx <= 0 || text.cy <= 0 || (text.cx <= width && text.cy <= height) ||
+      !GetObjectW(PreviewFont, sizeof font, &font)) {
+    return;
+  }
+  const long percent = width * 100 / text.cx < height * 100 / text.cy ? width * 100 / text.cx
+                                                                     : height * 100 / text.cy;
+  font.lfHeight = font.lfHeight * percent / 100;
+  font.lfWidth = 0;
+  if (HFONT smaller = CreateFontIndirectW(&font)) {
+    SelectObject(PreviewDC, smaller);
+    DeleteObject(PreviewFont);
+    PreviewFont = smaller;
+  }
+}
+
 // The colours come from the thumbs, not the record, so the preview follows
 // the user before anything is stored.
 void DrawPreview(HWND page, const CounterTypePage& desc) {
@@ -162,6 +195,7 @@ void DrawPreview(HWND page, const CounterTypePage& desc) {
   const RECT& offsets = TallScreen() ? desc.tallPreview : desc.smallPreview;
   RECT preview = {client.right - offsets.left, client.bottom - offsets.top,
                   client.right - offsets.right, client.bottom - offsets.bottom};
+  if (FitCounterPreview()) FitPreview(page, desc, &preview);
   DrawTextW(PreviewDC, L"1234", -1, &preview,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
   SetTextColor(PreviewDC, previousText);
@@ -250,6 +284,7 @@ INT_PTR OnInitDialog(HWND page, const CounterTypePage& desc) {
     SetUpDownRange(page, desc.upDowns[i].control, desc.upDowns[i].low, desc.upDowns[i].high);
   }
   LoadControls(page, desc);
+  FitPageToFont(page);
   PostMessageW(page, desc.previewMessage, 0, 0);
   return TRUE;
 }

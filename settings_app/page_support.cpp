@@ -204,6 +204,7 @@ INT_PTR PageProcedure(const PageProtocol& protocol, HWND page, UINT message, WPA
   switch (message) {
     case WM_INITDIALOG:
       protocol.init(page);
+      FitPageToFont(page);
       return TRUE;
     case WM_COMMAND:
       protocol.command(page, LOWORD(wParam));

@@ -38,6 +38,10 @@ SheetNotice ClassifySheetNotice(unsigned message) {
   }
 }
 
+void FitPageToFont(void*) {}
+
+bool FitCounterPreview() { return false; }
+
 // The terminal's probe of one unit at a time, up to the terminator.
 bool TextIsReadable(const wchar_t* text, unsigned units) {
   for (unsigned i = 0; i < units; ++i) {
