@@ -3,6 +3,8 @@
 // see exactly what Load and the saves see.
 #include "settings_table.h"
 
+#include <iterator>
+
 #include "wide_text.h"
 
 #define SARNU_FIELD_ROW(group, section, key, kind, def, lo, hi) \
@@ -12,7 +14,7 @@
 const FieldInfo kSettingsFields[] = {SARNU_SETTINGS_FIELDS(SARNU_FIELD_ROW)};
 #undef SARNU_FIELD_ROW
 
-const size_t kSettingsFieldCount = sizeof(kSettingsFields) / sizeof(kSettingsFields[0]);
+const size_t kSettingsFieldCount = std::size(kSettingsFields);
 
 namespace {
 

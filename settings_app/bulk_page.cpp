@@ -4,6 +4,7 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
+#include <iterator>
 
 #include "page_support.h"
 #include "resource.h"
@@ -36,9 +37,10 @@ int CheckValue(HWND page, int control) { return IsChecked(page, control) ? 1 : 0
 void LoadEnabling(HWND page) {
   const Settings& s = *g_settings;
   const bool bulk = s.BulkEnable != 0;
-  EnableControls(page, kBulkControls, ARRAYSIZE(kBulkControls), bulk);
+  EnableControls(page, kBulkControls, int(std::size(kBulkControls)), bulk);
   EnableControl(page, IDC_BULK_TOGGLE_KEY, bulk && s.BulkActivationMode == 1);
-  EnableControls(page, kLimitControls, ARRAYSIZE(kLimitControls), bulk && s.BulkLimitEnable != 0);
+  EnableControls(page, kLimitControls, int(std::size(kLimitControls)),
+                 bulk && s.BulkLimitEnable != 0);
   // Aimer mode and press-and-hold exclude each other.
   EnableControl(page, IDC_BULK_PRESS_HOLD, bulk && s.AimerMode == 0);
 }

@@ -2,6 +2,9 @@
 // and width, and the reader maker's own set-up tool, which the page starts
 // and waits for.
 #include "page_support.h"
+
+#include <iterator>
+
 #include "program_start.h"
 #include "reader_detection.h"
 #include "resource.h"
@@ -13,7 +16,7 @@ namespace {
 const int kAimerWidthGroup[] = {IDC_COMMON_AIMER_WIDTH_LABEL, IDC_COMMON_AIMER_WIDTH,
                                 IDC_COMMON_NARROW, IDC_COMMON_MIDDLE, IDC_COMMON_WIDE,
                                 IDC_COMMON_MAX};
-const int kAimerWidthGroupSize = sizeof kAimerWidthGroup / sizeof kAimerWidthGroup[0];
+const int kAimerWidthGroupSize = int(std::size(kAimerWidthGroup));
 
 enum : UINT_PTR { kToolButtonTimer = 1 };
 

@@ -4,6 +4,8 @@
 // only in their controls and rules, which each describes in a table; the
 // procedure below serves both.
 #include "page_support.h"
+
+#include <iterator>
 #include "sheet_shell.h"
 #include "resource.h"
 #include "settings_pages.h"
@@ -90,28 +92,25 @@ const int kTranspPositionControls[] = {IDC_TRANSP_POS_X_LABEL, IDC_TRANSP_POS_Y_
                                        IDC_TRANSP_POS_X,       IDC_TRANSP_POS_Y,
                                        IDC_TRANSP_POS_X_SPIN,  IDC_TRANSP_POS_Y_SPIN};
 
-#define SARNU_COUNT(array) static_cast<int>(sizeof(array) / sizeof((array)[0]))
-
 const CounterTypePage kSolidPage = {
     UM_SOLID_PREVIEW, false, IDC_SOLID_CENTER, IDC_SOLID_POS_Y, IDC_SOLID_DEFAULTS,
-    kSolidEdits, SARNU_COUNT(kSolidEdits), kSolidUpDowns, SARNU_COUNT(kSolidUpDowns),
-    kSolidTrackbars, SARNU_COUNT(kSolidTrackbars),
+    kSolidEdits, int(std::size(kSolidEdits)), kSolidUpDowns, int(std::size(kSolidUpDowns)),
+    kSolidTrackbars, int(std::size(kSolidTrackbars)),
     {IDC_SOLID_FG_RED, IDC_SOLID_FG_GREEN, IDC_SOLID_FG_BLUE},
     {IDC_SOLID_BG_RED, IDC_SOLID_BG_GREEN, IDC_SOLID_BG_BLUE},
-    kSolidTypeControls, SARNU_COUNT(kSolidTypeControls),
-    kSolidPositionControls, SARNU_COUNT(kSolidPositionControls),
+    kSolidTypeControls, int(std::size(kSolidTypeControls)),
+    kSolidPositionControls, int(std::size(kSolidPositionControls)),
     {125, 60, 5, 0}, {220, 140, 34, 2}, IDC_SOLID_PREVIEW};
 
 const CounterTypePage kTransparentPage = {
     UM_TRANSPARENT_PREVIEW, true, IDC_TRANSP_CENTER, IDC_TRANSP_POS_Y, IDC_TRANSP_DEFAULTS,
-    kTranspEdits, SARNU_COUNT(kTranspEdits), kTranspUpDowns, SARNU_COUNT(kTranspUpDowns),
-    kTranspTrackbars, SARNU_COUNT(kTranspTrackbars),
+    kTranspEdits, int(std::size(kTranspEdits)), kTranspUpDowns, int(std::size(kTranspUpDowns)),
+    kTranspTrackbars, int(std::size(kTranspTrackbars)),
     {IDC_TRANSP_RED, IDC_TRANSP_GREEN, IDC_TRANSP_BLUE}, {0, 0, 0},
-    kTranspTypeControls, SARNU_COUNT(kTranspTypeControls),
-    kTranspPositionControls, SARNU_COUNT(kTranspPositionControls),
+    kTranspTypeControls, int(std::size(kTranspTypeControls)),
+    kTranspPositionControls, int(std::size(kTranspPositionControls)),
     {90, 160, 17, 0}, {184, 330, 38, 2}, IDC_TRANSP_PREVIEW};
 
-#undef SARNU_COUNT
 
 // The preview's drawing objects. Only one counter-type page is in the sheet
 // at a time; a page exchanged away gives its objects back when its window
