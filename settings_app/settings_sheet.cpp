@@ -52,17 +52,25 @@ void OnSheetInitialized(HWND sheet) {
   FillScreenWithSheet(sheet);
 }
 
+// The head of an extended dialog template, up to its style: the signature
+// 0xFFFF tells it from a plain one.
+struct ExtendedTemplateHead {
+  WORD version;
+  WORD signature;
+  DWORD helpId;
+  DWORD extendedStyle;
+  DWORD style;
+};
+
 // The platform hands over the sheet's own template before it makes the
 // window; the sheet is a top-level window but must not be a popup.
 void OnSheetPreCreate(LPARAM data) {
   DLGTEMPLATE* sheetTemplate = reinterpret_cast<DLGTEMPLATE*>(data);
   if (!sheetTemplate) return;
   const DWORD clear = WS_POPUP | SheetStyleBitsToClear();
-  // An extended template starts with the signature 0xFFFF; its style sits
-  // after the help identifier and the extended style.
-  if (reinterpret_cast<const WORD*>(sheetTemplate)[1] == 0xFFFF) {
-    DWORD* style = reinterpret_cast<DWORD*>(reinterpret_cast<BYTE*>(sheetTemplate) + 12);
-    *style &= ~clear;
+  auto* extended = reinterpret_cast<ExtendedTemplateHead*>(sheetTemplate);
+  if (extended->signature == 0xFFFF) {
+    extended->style &= ~clear;
   } else {
     sheetTemplate->style &= ~clear;
   }
