@@ -1,6 +1,7 @@
 // What every page of the settings sheet shares: the program-wide state, the
-// message boxes, the combo-box filler, the trackbar subclass, the colour
-// distance, and the small helpers that give a page its answers.
+// message boxes, the combo-box filler, the trackbar subclass, and the small
+// helpers that give a page its answers. (The colour distance is the settings
+// code's, ColorDistance in settings.h.)
 #pragma once
 
 #include <windows.h>
@@ -42,8 +43,7 @@ void SubclassTrackbar(HWND page, int control);
 // The page's message result (DWLP_MSGRESULT, pointer-sized).
 void SetPageResult(HWND page, LONG_PTR result);
 
-// The notification code of a WM_NOTIFY, and whether it is one of the
-// sheet's page notices (PSN_*).
+// The notification code of a WM_NOTIFY.
 inline UINT NotifyCode(LPARAM lParam) { return reinterpret_cast<NMHDR*>(lParam)->code; }
 
 // Control helpers of the page protocol.

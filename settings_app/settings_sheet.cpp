@@ -61,6 +61,7 @@ struct ExtendedTemplateHead {
   DWORD extendedStyle;
   DWORD style;
 };
+static_assert(offsetof(ExtendedTemplateHead, style) == 12, "the style follows 12 bytes of head");
 
 // The platform hands over the sheet's own template before it makes the
 // window; the sheet is a top-level window but must not be a popup.
