@@ -1,6 +1,6 @@
 // The pieces every settings page shares: message boxes, the combo-box
-// filler, the trackbar subclass, the colour distance and small control
-// helpers, so that each page reads as its own rules only.
+// filler, the trackbar subclass and small control helpers, so that each page
+// reads as its own rules only.
 #include "page_support.h"
 
 #include <cstdarg>
