@@ -57,6 +57,8 @@ struct CounterTypePage {
   RECT smallPreview;  // offsets from the client's right and bottom edges
   RECT tallPreview;
   int previewLabel;  // "Preview:"
+  int (Settings::*resetDefaults)();
+  int (Settings::*save)();
 };
 
 const int kSolidEdits[] = {IDC_SOLID_SIZE_Y, IDC_SOLID_SIZE_X, IDC_SOLID_POS_Y, IDC_SOLID_POS_X};
@@ -100,7 +102,8 @@ const CounterTypePage kSolidPage = {
     {IDC_SOLID_BG_RED, IDC_SOLID_BG_GREEN, IDC_SOLID_BG_BLUE},
     kSolidTypeControls, int(std::size(kSolidTypeControls)),
     kSolidPositionControls, int(std::size(kSolidPositionControls)),
-    {125, 60, 5, 0}, {220, 140, 34, 2}, IDC_SOLID_PREVIEW};
+    {125, 60, 5, 0}, {220, 140, 34, 2}, IDC_SOLID_PREVIEW,
+    &Settings::ResetSolidCounterDefaults, &Settings::SaveSolidCounter};
 
 const CounterTypePage kTransparentPage = {
     UM_TRANSPARENT_PREVIEW, true, IDC_TRANSP_CENTER, IDC_TRANSP_POS_Y, IDC_TRANSP_DEFAULTS,
@@ -109,7 +112,8 @@ const CounterTypePage kTransparentPage = {
     {IDC_TRANSP_RED, IDC_TRANSP_GREEN, IDC_TRANSP_BLUE}, {0, 0, 0},
     kTranspTypeControls, int(std::size(kTranspTypeControls)),
     kTranspPositionControls, int(std::size(kTranspPositionControls)),
-    {90, 160, 17, 0}, {184, 330, 38, 2}, IDC_TRANSP_PREVIEW};
+    {90, 160, 17, 0}, {184, 330, 38, 2}, IDC_TRANSP_PREVIEW,
+    &Settings::ResetTransparentCounterDefaults, &Settings::SaveTransparentCounter};
 
 
 // The preview's drawing objects. Only one counter-type page is in the sheet
@@ -297,11 +301,7 @@ void OnTrackbarMoved(HWND page, const CounterTypePage& desc, HWND trackbar, int 
 const CounterTypePage* g_resetPage = nullptr;  // the page RunPageReset resets
 
 void ResetPage(HWND page) {
-  if (g_resetPage->transparent) {
-    g_settings->ResetTransparentCounterDefaults();
-  } else {
-    g_settings->ResetSolidCounterDefaults();
-  }
+  (g_settings->*g_resetPage->resetDefaults)();
   LoadControls(page, *g_resetPage);
   PostMessageW(page, g_resetPage->previewMessage, 0, 0);
 }
@@ -329,8 +329,7 @@ INT_PTR OnApply(HWND page, const CounterTypePage& desc) {
     SetPageResult(page, PSNRET_INVALID_NOCHANGEPAGE);
     return TRUE;
   }
-  const int saved =
-      desc.transparent ? g_settings->SaveTransparentCounter() : g_settings->SaveSolidCounter();
+  const int saved = (g_settings->*desc.save)();
   const INT_PTR answer = AnswerApply(page, saved);
   if (saved == 1) DeletePreviewFont();
   return answer;
