@@ -280,34 +280,33 @@ TEST_F(Bulk, TheNextRunTypesTheSameBarcodesAgain) {
 // nothing more, also in the middle of a long barcode's KeyDelay pauses.
 // Typed into the key sink, which keeps up with the wedge, so no keys wait in
 // the system's own input queue.
-TEST_F(Bulk, ExitInTheMiddleOfABacklogStopsTypingPromptly) {
-  const struct {
-    const char* name;
-    const char* keys;
-    size_t length, typedBeforeExit;  // label length with its suffix
-  } rows[] = {{"plain", "", 12, 200}, {"KeyDelay 50", "[OtherSettings]\r\nKeyDelay=50\r\n", 120, 30}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    ASSERT_NO_FATAL_FAILURE(Start(std::string("BulkSameLength=0\r\n") + row.keys));
-    KeySink sink;
-    ASSERT_TRUE(sink.Open());
-    std::vector<std::string> labels;
-    for (int i = 0; i < 300; ++i) {
-      labels.push_back("BACKLOG" + std::to_string(1000 + i));
-      labels.back().resize(row.length - 1, 'x');
-    }
-    session_.Press();
-    ASSERT_EQ(labels.size(), SimFeedAll(labels));
-    PollUntil([&] { return sink.Length() > row.typedBeforeExit; }, 10000);
-    const ULONGLONG exitAt = GetTickCount64();
-    EXPECT_TRUE(session_.Exit());
-    EXPECT_LT(GetTickCount64() - exitAt, 2500u) << "the wedge waited for its backlog";
-    const size_t atExit = sink.Length();
-    Sleep(1500);
-    // At most the barcode being typed at the exit is finished.
-    EXPECT_LE(sink.Length(), atExit + row.length + 1) << "typing went on after Exit";
-    EXPECT_LT(sink.Length(), 300u * row.length) << "the whole backlog was typed";
-  }
+struct ExitRow {
+  const char* keys;
+  size_t length, typedBeforeExit;  // a label with its suffix
+};
+class BulkExit : public Bulk, public ::testing::WithParamInterface<ExitRow> {};
+TEST_P(BulkExit, ExitInTheMiddleOfABacklogStopsTypingPromptly) {
+  const ExitRow& row = GetParam();
+  ASSERT_NO_FATAL_FAILURE(Start(std::string("BulkSameLength=0\r\n") + row.keys));
+  KeySink sink;
+  ASSERT_TRUE(sink.Open());
+  std::vector<std::string> labels;
+  for (int i = 0; i < 300; ++i) labels.push_back("BACKLOG" + std::to_string(1000 + i));
+  for (std::string& label : labels) label.resize(row.length - 1, 'x');
+  session_.Press();
+  ASSERT_EQ(labels.size(), SimFeedAll(labels));
+  PollUntil([&] { return sink.Length() > row.typedBeforeExit; }, 10000);
+  const ULONGLONG exitAt = GetTickCount64();
+  EXPECT_TRUE(session_.Exit());
+  EXPECT_LT(GetTickCount64() - exitAt, 2500u) << "the wedge waited for its backlog";
+  const size_t atExit = sink.Length();
+  Sleep(1500);
+  // At most the barcode being typed at the exit is finished.
+  EXPECT_LE(sink.Length(), atExit + row.length + 1) << "typing went on after Exit";
+  EXPECT_LT(sink.Length(), 300u * row.length) << "the whole backlog was typed";
 }
+INSTANTIATE_TEST_SUITE_P(Bulk, BulkExit,
+                         ::testing::Values(ExitRow{"", 12, 200},
+                                           ExitRow{"[OtherSettings]\r\nKeyDelay=50\r\n", 120, 30}));
 
 }  // namespace

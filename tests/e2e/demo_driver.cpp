@@ -5,17 +5,14 @@
 // preamble is changed and saved; the next scan typed with it; the function
 // key the Bulkmode page registered toggling bulk mode for a run of pallet
 // labels with the counter showing; last, every page of SarnuSettings on the
-// terminal's screen. Prints what notepad received, leaves screenshots in the
-// artifacts folder, and checks every step against what it should have done:
-// a step that does not happen ends the tour with its name and exit code 1.
-//   demo_driver.exe SARNU.INI EXPECTED.TXT     (paths as Wine sees them)
-// EXPECTED.TXT has a line per example barcode: the laser's type code, the
-// barcode and what the wedge should type for it (sarnuconf preview's output
-// and suffix; empty when nothing is sent), tab-separated, escaped.
+// terminal's screen. Prints what notepad received (scripts/demo holds each
+// scan against sarnuconf's preview), leaves screenshots in the artifacts
+// folder, and checks every other step as it goes: a step that does not
+// happen ends the tour with its name and exit code 1.
+//   demo_driver.exe SARNU.INI BARCODES.TXT     (paths as Wine sees them)
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -38,53 +35,18 @@ bool ReadFile(const wchar_t* path, std::string* text) {
   return true;
 }
 
-struct Example {
-  int32_t type;
-  std::string escaped;  // as the file writes it
-  std::string barcode, typed;
-};
-
-std::string Decoded(const std::string& escaped) {
-  char bytes[kSimMaxBarcode + 64];
-  uint32_t length = 0;
-  if (!DecodeEscaped(escaped.c_str(), bytes, sizeof bytes, &length)) return "";
-  return std::string(bytes, length);
-}
-
-bool ReadExamples(const wchar_t* path, std::vector<Example>* examples) {
+// The escaped barcodes of the file, comments and blank lines left out.
+bool ReadBarcodes(const wchar_t* path, std::vector<std::string>* escaped) {
   std::string text;
   if (!ReadFile(path, &text)) return false;
   std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    const size_t tab1 = line.find('\t');
-    const size_t tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
-    if (tab2 == std::string::npos) return false;
-    Example e;
-    e.type = std::atoi(line.c_str());
-    e.escaped = line.substr(tab1 + 1, tab2 - tab1 - 1);
-    e.barcode = Decoded(e.escaped);
-    e.typed = Decoded(line.substr(tab2 + 1));
-    examples->push_back(e);
+    if (line.empty() || line[0] == '#') continue;
+    escaped->push_back(line);
   }
-  return !examples->empty();
-}
-
-// What notepad shows for typed bytes: the ANSI code page's characters, an
-// Enter as a line break.
-std::wstring AsNotepadShows(const std::string& bytes) {
-  std::wstring out;
-  for (char c : bytes) {
-    if (c == '\r') {
-      out += L"\r\n";
-      continue;
-    }
-    wchar_t wide = 0;
-    MultiByteToWideChar(CP_ACP, 0, &c, 1, &wide, 1);
-    out += wide;
-  }
-  return out;
+  return !escaped->empty();
 }
 
 // Notepad's text once it has stopped changing for a moment: a barcode that
@@ -189,16 +151,21 @@ bool ChangeSettingsFromTheMenu(const WedgeSession& session) {
   return ok;
 }
 
-// One pull of the trigger for one barcode; prints what notepad received and
-// returns it.
-std::wstring ScanOne(WedgeSession& session, const Example& e) {
+// One pull of the trigger for one barcode, a GS1 label (one with an FNC1)
+// read as the reader's GS1 type reports it; prints what notepad received
+// and returns it.
+std::wstring ScanOne(WedgeSession& session, const std::string& escaped) {
+  char bytes[kSimMaxBarcode];
+  uint32_t length = 0;
+  if (!DecodeEscaped(escaped.c_str(), bytes, sizeof bytes, &length)) return L"";
+  const std::string barcode(bytes, length);
   const std::wstring before = session.Pad().Text();
-  SimQueueOne(e.barcode, e.type);
+  SimQueueOne(barcode, barcode.find('\x1D') != std::string::npos ? 512 : 0);
   session.Press();
   const std::wstring after = SettledText(session.Pad());
   session.Release();
   const std::wstring typed = after.size() >= before.size() ? after.substr(before.size()) : after;
-  std::printf("scanned %-26s%s typed: ", e.escaped.c_str(), e.type ? " (FNC1 type)" : "");
+  std::printf("scanned %-26s typed: ", escaped.c_str());
   PrintVisible(typed);
   if (typed.empty()) std::printf("(nothing)\n");
   return typed;
@@ -221,11 +188,11 @@ bool PressFunctionKey(const wchar_t* value) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) return Fail("usage: demo_driver SARNU.INI EXPECTED.TXT");
+  if (argc != 3) return Fail("usage: demo_driver SARNU.INI BARCODES.TXT");
   std::string ini;
-  std::vector<Example> examples;
+  std::vector<std::string> barcodes;
   if (!ReadFile(argv[1], &ini)) return Fail("cannot read the SARNU.INI");
-  if (!ReadExamples(argv[2], &examples)) return Fail("cannot read the expected typing");
+  if (!ReadBarcodes(argv[2], &barcodes)) return Fail("cannot read the barcodes");
 
   WedgeSession session;
   std::string why;
@@ -233,13 +200,7 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("== the wedge runs on a simulated laser terminal (model %d); notepad has the focus\n",
               int(kE2eModel));
 
-  for (const Example& e : examples) {
-    const std::wstring typed = ScanOne(session, e);
-    if (typed != AsNotepadShows(e.typed)) {
-      return StepFailed("scan " + e.escaped, "typed \"" + Narrow(typed) + "\", not \"" +
-                                                 Narrow(AsNotepadShows(e.typed)) + "\"");
-    }
-  }
+  for (const std::string& b : barcodes) ScanOne(session, b);
   SaveScreenshot(L"demo-single-scans");
 
   // The tray menu, and the About box from it.
@@ -273,7 +234,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   Sleep(1500);  // the wedge reads the settings again and opens the reader
   session.Pad().BringForward();
-  const std::wstring typed = ScanOne(session, examples.front());
+  const std::wstring typed = ScanOne(session, barcodes.front());
   if (typed.rfind(L"OUT\t", 0) != 0) {
     return StepFailed("the next scan with the new preamble", "typed \"" + Narrow(typed) + "\"");
   }
@@ -298,16 +259,10 @@ int wmain(int argc, wchar_t** argv) {
   session.Release();
   std::printf("bulk run of PAL-0001 PAL-0002 PAL-0002 PAL-0003 PAL-0004, typed:\n");
   PrintVisible(run);
-  auto times = [&](const wchar_t* label) {
-    size_t n = 0;
-    for (size_t at = run.find(label); at != std::wstring::npos; at = run.find(label, at + 1)) ++n;
-    return n;
-  };
   for (const wchar_t* label : {L"PAL-0001", L"PAL-0002", L"PAL-0003", L"PAL-0004"}) {
-    if (times(label) != 1) {
-      return StepFailed("the bulk run, its duplicate refused", Narrow(label) + " typed " +
-                                                                  std::to_string(times(label)) +
-                                                                  " times");
+    const size_t first = run.find(label);
+    if (first == std::wstring::npos || run.find(label, first + 1) != std::wstring::npos) {
+      return StepFailed("the bulk run, its duplicate refused", Narrow(label) + " not typed once");
     }
   }
   if (!counter) return StepFailed("the counter shows the count", "no counter window");

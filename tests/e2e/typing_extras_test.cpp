@@ -82,8 +82,7 @@ TEST(TypingExtras, KeepClipboardGivesTheUsersTextBackAfterEveryPaste) {
     session.Press();
     for (int i = 0; i < c.barcodes; ++i) {
       last = L"CLIP" + std::to_wstring(100 + i);
-      // The sink pastes on a timer of its own, so a paste after the bound
-      // lands behind the suffix's key; what counts is that it is the barcode.
+      // The sink's own late paste lands behind the suffix's key.
       expected += c.keep && !takenInTime ? L"\t" + last : last + L"\t";
       ASSERT_TRUE(WedgeSession::Sim(L"scan " + last));
     }

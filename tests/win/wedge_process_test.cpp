@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "device_libraries.h"
 #include "interop_events.h"
@@ -223,31 +224,20 @@ TEST_F(ListenerTest, StaleStartAndStopAreDroppedButCameraModeWaits) {
   EXPECT_FALSE(PeekMessageW(&msg, window_, UM_READER_START, UM_READER_CAMMODE, PM_REMOVE));
 }
 
-// Each program's icon group offers the shell 48, 32 and 16 pixels in 256
-// colours.
+// Each icon group (6-byte head, 14 bytes an image): 48, 32, 16 px, 8 bits.
 TEST(ProgramIcons, FortyEightThirtyTwoAndSixteenPixelsIn256Colours) {
-  const struct {
-    const wchar_t* file;
-    int group;
-  } programs[] = {{L"Sarnu.exe", 101},
-                  {L"SarnuSettings.exe", 129},
-                  {L"SarnuSettings.cpl", 101},
-                  {L"SarnuBulk.exe", 129}};
-  for (const auto& p : programs) {
+  for (auto [file, group] : {std::pair{L"Sarnu.exe", 101}, {L"SarnuSettings.exe", 129},
+                             {L"SarnuSettings.cpl", 101}, {L"SarnuBulk.exe", 129}}) {
     HMODULE module =
-        LoadLibraryExW((ProgramFolder() + p.file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(module, nullptr) << p.file;
-    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(p.group), MAKEINTRESOURCEW(14));
-    ASSERT_NE(found, nullptr) << p.file;
-    // The group: a 6-byte header, then 14 bytes per image (width, height,
-    // colours, reserved, planes, bits per pixel, size, identifier).
-    const BYTE* group = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+        LoadLibraryExW((ProgramFolder() + file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(group), MAKEINTRESOURCEW(14));
+    ASSERT_NE(found, nullptr) << file;
+    const BYTE* head = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
     std::string sizes;
-    for (int i = 0; i < group[4]; ++i) {
-      const BYTE* entry = group + 6 + 14 * i;
-      sizes += std::to_string(entry[0]) + "/" + std::to_string(entry[6]) + " ";
+    for (const BYTE* e = head + 6; e < head + 6 + 14 * head[4]; e += 14) {
+      sizes += std::to_string(e[0]) + "/" + std::to_string(e[6]) + " ";
     }
-    EXPECT_EQ(sizes, "48/8 32/8 16/8 ") << p.file;
+    EXPECT_EQ(sizes, "48/8 32/8 16/8 ") << file;
     FreeLibrary(module);
   }
 }
