@@ -226,6 +226,9 @@ bool SettingsSheet::TypeText(HWND control, const std::wstring& text) const {
   const size_t limit = size_t(SendWithin(control, EM_GETLIMITTEXT, 0, 0));
   const std::wstring wanted = text.substr(0, limit < text.size() ? limit : text.size());
   const bool arrived = PollUntil([&] { return TextOf(control) == wanted; }, 5000);
+  // Keys past the limit change nothing, yet must be taken here before the
+  // next step moves the focus, or they land in the next box.
+  if (arrived && wanted.size() < text.size()) Sleep(300);
   AttachThreadInput(self, target, FALSE);
   return arrived;
 }
@@ -258,8 +261,12 @@ bool SettingsSheet::Step(const SheetStep& step, std::string* why) {
       // waits for a program keeps the page busy, and the send gives up.
       SendWithin(control, BM_CLICK, 0, 0, 1500);
       return true;
-    case Act::kType:
-      return TypeText(control, step.text) ? true : fail("the typed text did not arrive");
+    case Act::kType: {
+      if (TypeText(control, step.text)) return true;
+      const std::wstring held = TextOf(control);
+      return fail("the typed text did not arrive: the box holds '" +
+                  std::string(held.begin(), held.end()) + "'");
+    }
     case Act::kSelect:
       SendWithin(control, CB_SETCURSEL, step.value, 0);
       SendWithin(page, WM_COMMAND, MAKEWPARAM(step.control, CBN_SELCHANGE),
