@@ -100,8 +100,14 @@ TEST_F(Scanning, LaserType512LosesItsLeadingGroupSeparator) {
 
 TEST_F(Scanning, ImagerDecodesOnceAndTheNextBarcodeWaitsForTheNextPress) {
   ASSERT_NO_FATAL_FAILURE(Start("imager"));
-  Queue(L"--symbology A FIRST SECOND");
+  // A pull let go at once and pulled again: the first decode, winding down,
+  // must not end the second.
+  const long pulled = SimNow();
   session_.Press();
+  ASSERT_TRUE(WaitForLog("PixDecode 3000", pulled, 5000));
+  session_.Release();
+  session_.Press();
+  Queue(L"--symbology A FIRST SECOND");
   EXPECT_EQ(L"FIRST\r\n", Typed(L"FIRST\r\n"));
   Sleep(500);
   EXPECT_EQ(L"FIRST\r\n", session_.Pad().Text()) << "a second decode without a press";

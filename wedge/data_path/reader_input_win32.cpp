@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <new>
 
 #include "barcode_filter.h"
 #include "block_queue.h"
@@ -40,9 +41,29 @@ void SignalTriggerPressed() {
 
 uint32_t ReadKeepDecoding() { return *static_cast<volatile uint32_t*>(&KeepDecoding); }
 
+// The imager scan now running, counted up at every start. A decode thread
+// that winds down after its scan was released must not end the next one,
+// started by a quick second press meanwhile: it would leave that scan
+// marked as running with nobody decoding, and the press would read nothing.
+uint32_t g_decodeScan = 0;  // under KeepDecodingLock
+
 void SetKeepDecoding(uint32_t value) {
   KeepDecodingLock.Enter();
   KeepDecoding = value;
+  KeepDecodingLock.Leave();
+}
+
+uint32_t BeginDecoding() {
+  KeepDecodingLock.Enter();
+  KeepDecoding = 1;
+  const uint32_t scan = ++g_decodeScan;
+  KeepDecodingLock.Leave();
+  return scan;
+}
+
+void EndDecoding(uint32_t scan) {
+  KeepDecodingLock.Enter();
+  if (scan == g_decodeScan) KeepDecoding = 0;
   KeepDecodingLock.Leave();
 }
 
@@ -81,8 +102,17 @@ void ConvertImagerRead(ImagerRead& read) {
   }
 }
 
+// What a decode thread is started with; the thread frees it.
+struct DecodeStart {
+  ScanDevice* device;
+  uint32_t scan;  // from BeginDecoding
+};
+
 int ImagerReadThread(void* parameter) {
-  ScanDevice& device = *static_cast<ScanDevice*>(parameter);
+  const DecodeStart start = *static_cast<DecodeStart*>(parameter);
+  delete static_cast<DecodeStart*>(parameter);
+  ScanDevice& device = *start.device;
+  const uint32_t scan = start.scan;
   SetThreadPriorityCe(2);
   const int32_t timeout = device.BulkActive ? kPixNoTimeout : int32_t(device.ScanTimeout);
   ImagerRead read;
@@ -93,7 +123,7 @@ int ImagerReadThread(void* parameter) {
     const int32_t result = g_PixLib.PixDecode(timeout, read.text, read.identifier, &read.extra1,
                                               &read.extra2, &read.length, KeepDecodingNow);
     // One barcode per trigger press outside bulk mode.
-    if (!device.BulkActive) SetKeepDecoding(0);
+    if (!device.BulkActive) EndDecoding(scan);
     if (result != 0) break;
     ConvertImagerRead(read);
     ImagerDataQueue.Push(read.narrowText, std::strlen(read.narrowText) + 1);
@@ -118,8 +148,9 @@ int ScanDevice::StartScan(uint32_t timeoutMs) {
         break;
       }
       Scanning = 1;
-      SetKeepDecoding(1);
-      if (!StartShortThread(ImagerReadThread, this)) {
+      DecodeStart* start = new (std::nothrow) DecodeStart{this, BeginDecoding()};
+      if (!start || !StartShortThread(ImagerReadThread, start)) {
+        delete start;
         // No decode thread, no scan: a release must not cancel a phantom.
         SetKeepDecoding(0);
         Scanning = 0;
