@@ -155,6 +155,15 @@ int RunProgram(const std::wstring& exe, const std::wstring& arguments, DWORD tim
   return result;
 }
 
+int RunSimterm(const std::wstring& arguments, std::string* output) {
+  const bool repeatable = arguments.compare(0, 5, L"scan ") != 0;
+  int result = -1;
+  for (int attempt = 0; attempt < (repeatable ? 3 : 1) && result == -1; ++attempt) {
+    result = RunProgram(L"simterm.exe", arguments, 30000, output);
+  }
+  return result;
+}
+
 std::wstring WedgeIniPath() { return L"C:\\Documents and Settings\\System Settings\\SARNU.INI"; }
 
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
@@ -189,7 +198,7 @@ bool PrepareTerminal(const char* reader, const std::string& iniText) {
   SetEnvironmentVariableW(L"SARNU_SIM_NAME", L"E2E");
   const std::wstring arguments = L"init --model " + std::to_wstring(kE2eModel) + L" --reader " +
                                  std::wstring(reader, reader + strlen(reader));
-  if (RunProgram(L"simterm.exe", arguments, 30000) != 0) return false;
+  if (RunSimterm(arguments) != 0) return false;
 
   CreateDirectoryW(L"C:\\Documents and Settings", nullptr);
   CreateDirectoryW(L"C:\\Documents and Settings\\System Settings", nullptr);

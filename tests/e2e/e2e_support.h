@@ -59,6 +59,12 @@ class Program {
 int RunProgram(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs,
                std::string* output = nullptr);
 
+// simterm with `arguments`: its exit code (0 done). A simterm start that
+// never answered (-1 above; one start in some thousands dies under Wine)
+// is made again, twice at most, unless the command queues barcodes: a
+// second "scan" could queue them twice.
+int RunSimterm(const std::wstring& arguments, std::string* output = nullptr);
+
 // The model every scenario's terminal uses. Models 10 and 11 keep their
 // settings in "\Documents and Settings\System Settings", whatever exists on
 // the disk, so the wedge's SARNU.INI location does not depend on what an

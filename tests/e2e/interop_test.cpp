@@ -13,7 +13,7 @@
 namespace {
 
 bool SetModel(int model) {
-  return RunProgram(L"simterm.exe", L"set model " + std::to_wstring(model), 30000) == 0;
+  return RunSimterm(L"set model " + std::to_wstring(model)) == 0;
 }
 
 const char kFlash[] = "DvcSetLED 2 1 4 0";

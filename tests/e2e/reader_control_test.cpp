@@ -18,7 +18,7 @@ const wchar_t kErrorCaption[] = L"Sarnu ERROR!";
 // "<call> <arguments>" of every simulator log line, oldest first.
 std::vector<std::string> SimLog() {
   std::string out;
-  RunProgram(L"simterm.exe", L"log", 30000, &out);
+  RunSimterm(L"log", &out);
   std::vector<std::string> lines;
   std::istringstream in(out);
   std::string line;
@@ -57,7 +57,7 @@ bool Contains(const std::vector<std::string>& lines, const std::string& wanted) 
 
 void Sim(const std::wstring& arguments) {
   std::string out;
-  ASSERT_EQ(0, RunProgram(L"simterm.exe", arguments, 30000, &out)) << out;
+  ASSERT_EQ(0, RunSimterm(arguments, &out)) << out;
 }
 
 void WaitForLog(const std::string& text) {

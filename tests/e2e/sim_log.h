@@ -17,19 +17,14 @@ struct LogLine {
   std::string text;  // the call and its arguments
 };
 
-// Asked again when simterm fails: one start in some thousands dies under
-// Wine before it runs, and a lost clock would fail the whole scenario.
 inline long SimNow() {
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    std::string out;
-    if (RunProgram(L"simterm.exe", L"now", 30000, &out) == 0) return std::atol(out.c_str());
-  }
-  return -1;
+  std::string out;
+  return RunSimterm(L"now", &out) == 0 ? std::atol(out.c_str()) : -1;
 }
 
 inline std::vector<LogLine> SimLogSince(long since) {
   std::string out;
-  RunProgram(L"simterm.exe", L"log --since " + std::to_wstring(since), 30000, &out);
+  RunSimterm(L"log --since " + std::to_wstring(since), &out);
   std::vector<LogLine> lines;
   std::istringstream in(out);
   std::string line;

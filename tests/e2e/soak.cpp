@@ -116,8 +116,19 @@ class Shift {
     sink_.WaitForLength(expected_.size(), 5000);
     Sleep(settleMs);
     const std::wstring got = sink_.Text();
-    ASSERT_TRUE(got == expected_) << "after " << after << " (step " << totals_->steps
-                                  << "): got ..." << Tail(got) << " want ..." << Tail(expected_);
+    if (got == expected_) return;
+    // What the reader was doing: a barcode still queued was never read; the
+    // calls show whether the scan started and how it ended.
+    std::string calls;
+    for (const LogLine& l : SimLogSince(SimNow() - 8000)) {
+      calls += std::to_string(l.ms) + " " + l.text + "\n";
+    }
+    // Lost or only late: another ten seconds tell.
+    const bool late = sink_.WaitForLength(expected_.size(), 10000) && sink_.Text() == expected_;
+    FAIL() << (late ? "LATE " : "") << "after " << after << " (step " << totals_->steps << "): got ..." << Tail(got)
+           << " want ..." << Tail(expected_) << "; " << SimQueued()
+           << " barcodes left in front of the reader; its last calls:\n"
+           << calls;
   }
   static std::string Tail(const std::wstring& text) {
     const size_t from = text.size() > 60 ? text.size() - 60 : 0;

@@ -26,7 +26,7 @@ WedgeSession::~WedgeSession() {
 }
 
 bool WedgeSession::Sim(const std::wstring& arguments, std::string* output) {
-  return RunProgram(L"simterm.exe", arguments, 30000, output) == 0;
+  return RunSimterm(arguments, output) == 0;
 }
 
 bool WedgeSession::WaitScanning(bool on, DWORD timeoutMs) {
@@ -85,9 +85,16 @@ bool WedgeSession::Exit() {
   return wedge_.WaitForExit(10000, &code) && code == 0;
 }
 
-void WedgeSession::Press(int vk) { Sim(L"press " + std::to_wstring(vk)); }
+// From this process, as simterm's "press" would: a simterm start that died
+// under Wine left a pull unmade or a trigger held without a word, and the
+// step's barcode then seemed lost by the wedge.
+void WedgeSession::Press(int vk) {
+  keybd_event(BYTE(vk), BYTE(MapVirtualKeyW(UINT(vk), MAPVK_VK_TO_VSC)), 0, 0);
+}
 
-void WedgeSession::Release(int vk) { Sim(L"release " + std::to_wstring(vk)); }
+void WedgeSession::Release(int vk) {
+  keybd_event(BYTE(vk), BYTE(MapVirtualKeyW(UINT(vk), MAPVK_VK_TO_VSC)), KEYEVENTF_KEYUP, 0);
+}
 
 void WedgeSession::Pull(DWORD holdMs) {
   Press();
