@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,20 +22,39 @@
 
 namespace {
 
-// Three turns of a bare run and a wedge run of this many barcodes each: a
-// single pair would measure whatever else the machine did at the time.
+// Turns of a bare run and a wedge run of this many barcodes each, one after
+// the other, until the median ratio settles: a single pair measures
+// whatever else the machine did at the time.
 const int kBarcodes = 500;
-const int kTurns = 3;
+const int kMinTurns = 5;
+const int kMaxTurns = 9;
+// Settled: one more turn moved the median by less than this share.
+const double kSettled = 0.02;
 const int kLatencyRounds = 200;
 
-std::vector<std::string> Barcodes(char prefix, int count) {
+// Eight characters each; `set` keeps the turns' barcodes apart, since the
+// held bulk run refuses duplicates.
+std::vector<std::string> Barcodes(char prefix, int count, int set = 0) {
   std::vector<std::string> out;
   char text[16];
   for (int i = 0; i < count; ++i) {
-    std::snprintf(text, sizeof text, "%c0-%05d", prefix, i);
+    std::snprintf(text, sizeof text, "%c%d-%05d", prefix, set % 10, i);
     out.push_back(text);
   }
   return out;
+}
+
+// "median m (p10..p90 lo..hi of n)" of a set of measurements; of a few
+// turns, that is their least and greatest.
+std::string MedianAndSpread(const std::vector<double>& values, const char* format) {
+  char text[128];
+  char median[32], low[32], high[32];
+  std::snprintf(median, sizeof median, format, Percentile(values, 0.5));
+  std::snprintf(low, sizeof low, format, Percentile(values, 0.1));
+  std::snprintf(high, sizeof high, format, Percentile(values, 0.9));
+  std::snprintf(text, sizeof text, "median %s (p10..p90 %s..%s of %zu)", median, low, high,
+                values.size());
+  return text;
 }
 
 // What the wedge sends for a barcode and its Enter suffix, as bare events.
@@ -182,12 +202,10 @@ int main() {
 
   session.Press();
   if (!WedgeSession::WaitScanning(true)) return Fail("the trigger started no scan");
-  std::vector<double> ratios;
-  double wedgeSeconds = 0, bareSeconds = 0;
-  for (int turn = 0; turn < kTurns; ++turn) {
-    // New barcodes every turn: the held bulk run refuses duplicates.
-    const std::vector<std::string> wedgeBarcodes = Barcodes(char('W' + turn), kBarcodes);
-    const std::vector<std::string> bareBarcodes = Barcodes(char('B' + turn), kBarcodes);
+  std::vector<double> ratios, wedgeRates, bareRates;
+  for (int turn = 0; turn < kMaxTurns; ++turn) {
+    const std::vector<std::string> wedgeBarcodes = Barcodes('W', kBarcodes, turn);
+    const std::vector<std::string> bareBarcodes = Barcodes('B', kBarcodes, turn);
     const size_t characters = size_t(kBarcodes) * (wedgeBarcodes[0].size() + 1);
     double wedge = 0, bare = 0;
     if (!TimeBareRun(sink, bareBarcodes, characters, &bare)) return Fail("bare run lost keys");
@@ -199,9 +217,12 @@ int main() {
       return Fail("the wedge typed something else");
     }
     Sleep(2000);
+    const double before = ratios.empty() ? 0 : Percentile(ratios, 0.5);
     ratios.push_back(wedge / bare);
-    wedgeSeconds += wedge;
-    bareSeconds += bare;
+    wedgeRates.push_back(kBarcodes / wedge);
+    bareRates.push_back(kBarcodes / bare);
+    const double now = Percentile(ratios, 0.5);
+    if (turn + 1 >= kMinTurns && now > 0 && std::abs(now - before) / now < kSettled) break;
   }
 
   std::vector<double> wedgeLatency, bareLatency;
@@ -209,17 +230,22 @@ int main() {
   session.Release();
   if (!latencyOk) return Fail("a single barcode never arrived");
 
-  std::printf("scanning: %d turns of %d barcodes of 8 characters in one bulk run\n", kTurns,
-              kBarcodes);
-  std::printf("scanning wedge: %.0f barcodes/s, bare key injection: %.0f barcodes/s\n",
-              kTurns * kBarcodes / wedgeSeconds, kTurns * kBarcodes / bareSeconds);
-  std::printf("scanning wedge/bare time ratio: %.2f (median of the turns; %.2f %.2f %.2f)\n",
-              Percentile(ratios, 0.5), ratios[0], ratios[1], ratios[2]);
+  std::printf("scanning: %zu turns of %d barcodes of 8 characters in one bulk run, wedge and "
+              "bare in turn\n",
+              ratios.size(), kBarcodes);
+  std::printf("scanning wedge: %s barcodes/s; bare key injection: %s barcodes/s\n",
+              MedianAndSpread(wedgeRates, "%.0f").c_str(),
+              MedianAndSpread(bareRates, "%.0f").c_str());
+  std::printf("scanning wedge/bare time ratio: %s\n", MedianAndSpread(ratios, "%.2f").c_str());
   std::printf("scan latency median: %.0f us, p99: %.0f us (reader to last typed character)\n",
               Percentile(wedgeLatency, 0.5), Percentile(wedgeLatency, 0.99));
-  std::printf("bare latency median: %.0f us, p99: %.0f us; latency ratio: %.2f\n",
+  std::vector<double> latencyRatios;
+  for (size_t i = 0; i < wedgeLatency.size(); ++i) {
+    latencyRatios.push_back(wedgeLatency[i] / bareLatency[i]);
+  }
+  std::printf("bare latency median: %.0f us, p99: %.0f us; latency ratio: %s\n",
               Percentile(bareLatency, 0.5), Percentile(bareLatency, 0.99),
-              Percentile(wedgeLatency, 0.5) / Percentile(bareLatency, 0.5));
+              MedianAndSpread(latencyRatios, "%.2f").c_str());
   if (!session.Exit()) return Fail("the wedge did not exit cleanly");
 
   WedgeSession stamped;

@@ -1,5 +1,6 @@
 // Time stamps of one barcode's road through the wedge, for the scanning
-// benchmark's breakdown. The shipped wedge never sets the hook, so each
+// benchmark's breakdown, and of the wedge's start-up, for the start-up
+// benchmark's. The shipped wedge never sets the hook, so each
 // stamp costs one test of a null pointer; the benchmark's build of the wedge
 // sets it and writes the stamps where the benchmark reads them.
 #pragma once
@@ -13,13 +14,20 @@ enum StageStamp : int {
   kStageOutputAwake,    // the output thread wakes
   kStageFiltered,       // the filter chain has made the text to type
   kStageKeysSent,       // the last key event of the barcode is sent
-  kStageCount
+  kStageCount,
+  // Start-up, in order; the reader is active when its started event comes.
+  kStartEntered = kStageCount,  // the entry procedure runs
+  kStartLibraries,              // the reader libraries are loaded
+  kStartSettings,               // the reader is detected and SARNU.INI read
+  kStartThreads,                // window, hook and threads are made
+  kStartActivating,             // the loop takes the first activation
+  kStampCount
 };
 
 // The stamps of the latest barcode, performance-counter ticks, in a shared
 // mapping of this name (a process on the same machine reads the same clock).
 struct StageStampTable {
-  volatile long long stamp[kStageCount];
+  volatile long long stamp[kStampCount];
 };
 #define SARNU_STAGE_STAMP_MAPPING L"SarnuStageStamps"
 

@@ -13,6 +13,7 @@
 #include "scan_device.h"
 #include "setup_programs.h"
 #include "shell.h"
+#include "stage_stamps.h"
 #include "wedge_messages.h"
 
 namespace {
@@ -142,6 +143,7 @@ bool OnCommand(HWND window, WORD command) {
 
 // The first activation after start-up; bulk toggling is watched from then on.
 void OnActivateReader() {
+  StampStage(kStartActivating);
   if (g_scanDevice) g_scanDevice->Activate();
   StartToggleBulkModeThread();
 }

@@ -22,6 +22,7 @@
 #include "settings.h"
 #include "shell.h"
 #include "short_threads.h"
+#include "stage_stamps.h"
 #include "wedge_events.h"
 
 namespace {
@@ -166,6 +167,7 @@ int RunMessageLoop(HACCEL accelerators) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+  StampStage(kStartEntered);
   HANDLE mutex = CreateMutexW(nullptr, TRUE, L"SarnuMutex");
   if (!mutex) return 0;
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -175,11 +177,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   InitCommonControls();
 
   LoadDeviceLibraries();
+  StampStage(kStartLibraries);
   uint32_t extra1 = 0, extra2 = 0;
   g_DvcLib.DvcGetModelName(&ModelCode, &extra1, &extra2);
 
   g_settings = new (std::nothrow) Settings();
   if (!g_settings) return AbandonStartUp(mutex);
+  StampStage(kStartSettings);
 
   if (!InitInstance(instance)) return AbandonStartUp(mutex);
 
@@ -203,6 +207,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   InstallKeyboardHook(instance, KeyboardHookProc);
   StartThreads();
   if (g_settings->ShowSplash) g_splash = CreateSplash(instance);
+  StampStage(kStartThreads);
 
   const int exitCode = RunMessageLoop(accelerators);
 
