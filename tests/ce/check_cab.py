@@ -44,7 +44,7 @@ def read_setup(data):
 
     signature, _, size, _, _, processor, *versions = at(0, "<4s5I6I")
     counts, offsets, names = at(48, "<6H"), at(60, "<6I"), at(84, "<6H")
-    if signature != b"MSCE" or size != len(data) or min(offsets) < 100:
+    if signature != b"MSCE" or size != len(data) or not 100 <= min(offsets) <= max(offsets) <= size:
         raise ValueError(f"signature {signature}, size {size} of {len(data)}, offsets {offsets}")
     strings = dict(section(0, "<HH", lambda p, sid, n: (sid, zstr(p, n))))
     dirs = dict(section(1, "<HH", lambda p, did, n: (did, path(p, n))))
