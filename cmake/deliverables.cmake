@@ -1,9 +1,13 @@
 # The four shipped programs: what `cmake --install` lays out (the terminal's
 # "\Windows" folder, and beside it the example settings file for the site to
-# adapt), one target that builds them all, and the check of the install.
+# adapt), one target that builds them all, the check of the install, and in
+# the terminal's build the package its installer takes.
 install(TARGETS Sarnu SarnuBulk RUNTIME DESTINATION Windows)
 install(TARGETS SarnuCpl LIBRARY DESTINATION Windows)
 install(FILES examples/SARNU.INI DESTINATION .)
+if(SARNU_CE)
+  include(cmake/ce-package.cmake)
+endif()
 
 # The settings program may be defined in a folder read after this one, so
 # what depends on it waits until the whole tree is read.
@@ -23,6 +27,7 @@ function(sarnu_deliverables)
   file(WRITE ${CMAKE_BINARY_DIR}/shipped_files.txt "${lines}\n")
   if(SARNU_CE)
     set(dlls coredll.dll commctrl.dll aygshell.dll toolhelp.dll)
+    sarnu_ce_package()
   else()
     set(dlls kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll msvcrt.dll
       ole32.dll)
