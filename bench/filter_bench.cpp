@@ -1,7 +1,9 @@
 // Measures the two costs of the wedge that users feel: filtering one barcode
-// with every step switched on, and loading a complete SARNU.INI. Each is set
-// against a baseline of the same run (a plain copy of the barcode's bytes, a
-// plain read of the file), and the ratios close the output.
+// with every step switched on (also after choosing among ten profiles that
+// do not take it), and loading a complete SARNU.INI. Each is set against a
+// baseline of the same run (a plain copy of the barcode's bytes, the filter
+// without profiles, a plain read of the file), and the ratios close the
+// output.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -13,6 +15,7 @@
 
 #include "barcode_filter.h"
 #include "file_io.h"
+#include "profiles.h"
 #include "settings.h"
 #include "settings_table.h"
 
@@ -53,20 +56,29 @@ char g_text[kFilterBufferSize];
 char g_suffix[3];
 char g_output[kFilterBufferSize];
 
-void FilterChain(benchmark::State& state) {
+// One barcode through the chain, with the record the profiles choose for
+// it (none: the main record).
+void RunFilterChain(benchmark::State& state, const char16_t* iniPath) {
   Settings s(kScannerLaser, u"", u"");
   EnableEveryStep(s);
+  Profiles profiles(s);
+  if (iniPath != nullptr && (!profiles.Load(iniPath) || profiles.Count() != 10)) {
+    state.SkipWithError("the profiles were not read");
+  }
   for (auto _ : state) {
+    const Settings& filter = profiles.For(u"notepad.exe", kLaserTypeFnc1);
     // The queued copy that the chain shortens in place.
     std::memcpy(g_text, kBarcode, sizeof kBarcode);
     const size_t length = RemoveLeadingFnc1(g_text, sizeof kBarcode - 1, kLaserTypeFnc1);
     ReplaceFnc1(s, 0, g_text, length, kLaserTypeFnc1);
-    ExtractSuffix(s, 0, g_suffix, g_text);
-    benchmark::DoNotOptimize(ApplyFilter(s, 0, g_output, g_text));
+    ExtractSuffix(filter, 0, g_suffix, g_text);
+    benchmark::DoNotOptimize(ApplyFilter(filter, 0, g_output, g_text));
     benchmark::ClobberMemory();
   }
   if (std::strcmp(g_output, "<\t12ABC>") != 0) state.SkipWithError("unexpected filter output");
 }
+
+void FilterChain(benchmark::State& state) { RunFilterChain(state, nullptr); }
 BENCHMARK(FilterChain)->MinTime(0.3);
 
 void PlainCopy(benchmark::State& state) {
@@ -79,13 +91,14 @@ void PlainCopy(benchmark::State& state) {
 }
 BENCHMARK(PlainCopy)->MinTime(0.3);
 
-// A SARNU.INI with every key of the record, in a folder of its own.
+// A SARNU.INI with every key of the record and then `extra`, in a folder of
+// its own.
 struct IniFixture {
   std::string folder;
   std::string native;
   char16_t path[512] = {};
 
-  IniFixture() {
+  explicit IniFixture(const std::string& extra) {
     char pattern[] = "/tmp/sarnu-bench-XXXXXX";
     if (!mkdtemp(pattern)) std::abort();
     folder = pattern;
@@ -101,6 +114,7 @@ struct IniFixture {
       }
       text += std::string(f.keyName) + "=" + ValueFor(f) + "\r\n";
     }
+    text += extra;
     if (!FileReplaceThroughTemp(path, text.data(), text.size())) std::abort();
   }
   ~IniFixture() {
@@ -123,9 +137,27 @@ struct IniFixture {
 };
 
 IniFixture& Ini() {
-  static IniFixture fixture;
+  static IniFixture fixture("");
   return fixture;
 }
+
+// Ten profiles that hold for the barcode's type but not for its program:
+// each compares names of the program's length, which differ late.
+IniFixture& ProfilesIni() {
+  static IniFixture fixture([] {
+    std::string text;
+    for (int i = 0; i < 10; ++i) {
+      const std::string n = std::to_string(i);
+      text += "[Profile.other" + n + "]\r\nPrograms=notepa" + n + ".exe;wms" + n +
+              ".exe\r\nTypes=73;512\r\nPreambleEnable=0\r\n";
+    }
+    return text;
+  }());
+  return fixture;
+}
+
+void FilterChainTenProfiles(benchmark::State& state) { RunFilterChain(state, ProfilesIni().path); }
+BENCHMARK(FilterChainTenProfiles)->MinTime(0.3);
 
 void LoadSettings(benchmark::State& state) {
   Settings s(kScannerLaser, Ini().path, u"");
@@ -176,6 +208,7 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   std::fflush(stdout);
   reporter.PrintRatio("filter/copy", "FilterChain", "PlainCopy");
+  reporter.PrintRatio("ten profiles/none", "FilterChainTenProfiles", "FilterChain");
   reporter.PrintRatio("load/read", "LoadSettings", "ReadFile");
   return 0;
 }

@@ -1,6 +1,7 @@
 // Fuzzes the INI library with arbitrary file contents: lookups must stay in
-// their buffers, and a rewrite must read back the value it wrote while every
-// other key of the file keeps the value it had.
+// their buffers, profiles read from the file stay within their limit, and a
+// rewrite must read back the value it wrote while every other key of the
+// file keeps the value it had.
 //
 // Input: the whole of it is the file, written as it is; its last three bytes
 // also pick the section, the key (and another key to watch) and the
@@ -16,6 +17,8 @@
 
 #include "file_io.h"
 #include "ini_file.h"
+#include "profiles.h"
+#include "settings.h"
 #include "wide_text.h"
 
 namespace {
@@ -88,6 +91,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   IniGetString(section, key, u"default", text, 16, kPath);
   Check(WideLength(text) < 16, "string terminated");
   IniGetInt(section, key, 7, kPath);
+
+  // The profiles of the same text, over a record of defaults read from no
+  // file; the choice among them is one of them or the main record.
+  static const Settings main(kScannerNone, u"", u"");
+  Profiles profiles(main);
+  profiles.Load(kPath);
+  Check(profiles.Count() <= Profiles::kMaxProfiles, "profile limit");
+  Check(profiles.Find(key, static_cast<int8_t>(operation)) <= profiles.Count(), "profile choice");
 
   bool sameKey =
       WideLength(watched) == WideLength(key) && WideEqualNoCaseN(watched, key, WideLength(key));

@@ -230,7 +230,9 @@ void FormatInt(int value, char16_t* out) {
   out[k] = 0;
 }
 
-int ParseInt(const char16_t* text) {
+}  // namespace
+
+int IniParseInt(const char16_t* text) {
   while (IsWhite(*text)) ++text;
   bool negative = false;
   if (*text == u'+' || *text == u'-') negative = *text++ == u'-';
@@ -244,8 +246,6 @@ int ParseInt(const char16_t* text) {
   if (value < INT_MIN) return INT_MIN;
   return static_cast<int>(value);
 }
-
-}  // namespace
 
 bool IniOpen(IniFile* file, const char16_t* path) {
   file->wide = false;
@@ -394,7 +394,7 @@ int IniGetInt(const char16_t* section, const char16_t* key, int defaultValue,
               const char16_t* path) {
   char16_t buffer[kIntBufferUnits];
   if (IniFind(section, key, buffer, kIntBufferUnits, path) == 0) return defaultValue;
-  return ParseInt(buffer);
+  return IniParseInt(buffer);
 }
 
 bool IniSetString(const char16_t* section, const char16_t* key, const char16_t* value,

@@ -49,6 +49,11 @@ void IniGetString(const char16_t* section, const char16_t* key,
 int IniGetInt(const char16_t* section, const char16_t* key, int defaultValue,
               const char16_t* path);
 
+// Text read as IniGetInt reads a value: leading blanks and one sign
+// allowed, reading stops at the first other character (none: 0), values
+// beyond the 32-bit range saturate.
+int IniParseInt(const char16_t* text);
+
 // Writes key=value into the first section of that name, adding the section
 // and the key where they are missing. A null value deletes the key; a null
 // key drops the section's header and key lines. Returns false when the path

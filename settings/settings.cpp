@@ -4,6 +4,7 @@
 #include "settings.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 #include "file_io.h"
@@ -158,6 +159,31 @@ void LoadAll(Settings& record) {
 #undef SARNU_LOAD_FIELD
 }
 
+// ---- One key line's value, stored as Load stores what it reads.
+
+#define SARNU_FROM_INI_Int(key) record.Set##key(IniParseInt(text));
+#define SARNU_FROM_INI_Flag SARNU_FROM_INI_Int
+#define SARNU_FROM_INI_U8 SARNU_FROM_INI_Int
+#define SARNU_FROM_INI_U16 SARNU_FROM_INI_Int
+#define SARNU_FROM_INI_Text(key) record.Set##key(text);
+#define SARNU_FROM_INI_CharSet SARNU_FROM_INI_Text
+#define SARNU_FROM_INI_Color(key)          \
+  {                                        \
+    RgbColor color = ParseColorText(text); \
+    record.Set##key##Red(color.Red);       \
+    record.Set##key##Green(color.Green);   \
+    record.Set##key##Blue(color.Blue);     \
+  }
+
+void StoreFromText(Settings& record, const FieldInfo& info, const char16_t* text) {
+#define SARNU_FROM_INI_FIELD(group, section, key, kind, def, lo, hi) \
+  if (info.offset == offsetof(Settings, key)) {                      \
+    SARNU_FROM_INI_##kind(key) return;                               \
+  }
+  SARNU_SETTINGS_FIELDS(SARNU_FROM_INI_FIELD)
+#undef SARNU_FROM_INI_FIELD
+}
+
 // ---- Page resets: the defaults of one group, each through its setter.
 
 #define SARNU_RESET_Int(key, def) record.Set##key(def);
@@ -256,6 +282,18 @@ Settings::Settings(int32_t scannerType, const char16_t* iniPath, const char16_t*
   Load();
 }
 
+Settings::Settings(const Settings& base, CopyValues)
+    : IniPath(base.IniPath),
+      ReaderIniPath(base.ReaderIniPath),
+      SavedIniPath(u""),
+      TempCopyActive(0),
+      TempCopyUnusable(0),
+      ScannerType(base.ScannerType) {
+#define SARNU_COPY_FIELD(group, section, key, kind, def, lo, hi) key = base.key;
+  SARNU_SETTINGS_FIELDS(SARNU_COPY_FIELD)
+#undef SARNU_COPY_FIELD
+}
+
 Settings::~Settings() {
   if (TempCopyActive) CommitTempCopy();
 }
@@ -263,6 +301,20 @@ Settings::~Settings() {
 int Settings::Load() {
   LoadAll(*this);
   return 1;
+}
+
+void Settings::SetFromIni(const FieldInfo& info, const char16_t* value, size_t length) {
+  if (length == 0) return;
+  // Cut where Load's buffer for the kind cuts: IniGetInt reads into 256
+  // units, a text into one unit more than the record keeps, a colour into
+  // 260.
+  const bool isText = info.kind == FieldKind::Text || info.kind == FieldKind::CharSet;
+  const size_t cut = isText ? kTextUnits : info.kind == FieldKind::Color ? kTextUnits - 1 : 255;
+  if (length > cut) length = cut;
+  char16_t text[kTextUnits + 1];
+  std::memcpy(text, value, length * sizeof(char16_t));
+  text[length] = 0;
+  StoreFromText(*this, info, text);
 }
 
 // ---- Page resets.

@@ -58,6 +58,8 @@ inline uint32_t ColorValue(const RgbColor& c) {
   void Set##key##Green(int value);     \
   void Set##key##Blue(int value);
 
+struct FieldInfo;
+
 class Settings {
  public:
   // Builds a record for a known reader and known files, and loads it. The
@@ -67,6 +69,12 @@ class Settings {
            const char16_t* readerIniPath);
   // On the terminal: detects the reader, chooses the files and loads them.
   Settings();
+  // A record holding the values, paths and reader of `base`, read from no
+  // file: the start of a record that a profile lays its keys over. It has
+  // its own lock and no temporary copy. `base` is read without its lock,
+  // as every reader of a record does.
+  struct CopyValues {};
+  Settings(const Settings& base, CopyValues);
   // Commits the temporary copy when one is active.
   ~Settings();
   Settings(const Settings&) = delete;
@@ -95,6 +103,14 @@ class Settings {
   // Always returns 1.
   int Load();
   int32_t GetScannerType() const { return ScannerType; }
+
+  // Stores the value of one key line as Load stores what it reads: a number
+  // read as IniGetInt reads it, a text cut where Load cuts it, a colour as
+  // RRGGBB, each through the key's setter (so wrapped, clamped and decoded
+  // alike). `value` is the value as the INI library gives it (trimmed,
+  // unquoted) and need not be terminated. An empty value stores nothing: it
+  // means the key is not given.
+  void SetFromIni(const FieldInfo& info, const char16_t* value, size_t length);
 
 #define SARNU_DECLARE_SETTER(group, section, key, kind, def, lo, hi) \
   SARNU_SETTER_##kind(key)

@@ -1,6 +1,7 @@
 // The settings record against real files: defaults, every key's round trip
 // through the section saves, the stores' wrapping and clamping, colour text,
-// text forms, page resets and the temporary copy of one settings run.
+// text forms, page resets, the temporary copy of one settings run, and the
+// profiles laid over the record.
 #include "settings.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include "file_io.h"
 #include "ini_file.h"
+#include "profiles.h"
 #include "settings_table.h"
 #include "test_support.h"
 
@@ -369,6 +371,111 @@ TEST_F(SettingsTest, ARunThatCannotReplaceTheFileLeavesItWhole) {
     if (FileExists(kTempIni)) EXPECT_TRUE(FileDelete(kTempIni));
     SetReadOnly(Ini(), false);
   }
+}
+
+// ---- Profiles.
+
+// Each profile key reads as the main section's key reads the same text;
+// every other key, the FNC1 pair and the bulk keys included, is main's.
+TEST_F(SettingsTest, ProfileKeysReadAsTheMainSectionRead) {
+  for (size_t i = 0; i < kSettingsFieldCount; ++i) {
+    const FieldInfo& f = kSettingsFields[i];
+    const char* text = f.kind == FieldKind::Text      ? "<\\t\\x41>"
+                       : f.kind == FieldKind::CharSet ? "0 "
+                       : f.kind == FieldKind::Color   ? "ff8000"
+                                                      : "300";
+    const std::string line = std::string(f.keyName) + "=" + text + "\r\n";
+    ASSERT_TRUE(WriteBytes(Ini(), "[" + std::string(f.sectionName) + "]\r\n" + line));
+    const Settings direct(kScannerLaser, Ini().c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(Ini(), "[Filter]\r\nPreambleEnable=1\r\n[Profile.p]\r\nTypes=1\r\n" +
+                                      line + line.substr(0, line.find('=') + 1) + "7\r\n"));
+    const Settings main(kScannerLaser, Ini().c_str(), nullptr);
+    Profiles profiles(main);
+    ASSERT_TRUE(profiles.Load(Ini().c_str()));
+    ASSERT_EQ(profiles.Count(), 1u);
+    for (size_t k = 0; k < kSettingsFieldCount; ++k) {
+      const FieldInfo& g = kSettingsFields[k];
+      const Settings& expected = k == i && IsProfileField(f) ? direct : main;
+      EXPECT_TRUE(SameField(*profiles.At(0).record, expected, g)) << f.keyName << ": " << g.keyName;
+    }
+  }
+  // The first line of a key decides; an empty one replaces nothing.
+  ASSERT_TRUE(WriteBytes(Ini(),
+                         "[Filter]\r\nPreambleEnable=1\r\n[Profile.p]\r\nKeyDelay=5\r\n"
+                         "preambleenable=\r\nPreambleEnable=0\r\n"));
+  const Settings main(kScannerLaser, Ini().c_str(), nullptr);
+  Profiles profiles(main);
+  ASSERT_TRUE(profiles.Load(Ini().c_str()));
+  EXPECT_EQ(profiles.At(0).record->PreambleEnable, 1);
+}
+
+TEST_F(SettingsTest, ProfilesPickTheFirstThatHolds) {
+  ASSERT_TRUE(WriteBytes(Ini(),
+                         "[Profile.wms]\r\nPrograms= WMS.exe ; \\apps\\xl.exe\r\nKeyDelay=1\r\n"
+                         "[Profile.gs1]\r\nTypes=106;-3\r\nKeyDelay=2\r\n"
+                         "[Profile.caf\xC9]\r\nPrograms=caf\xE9.exe;;\r\nTypes=+7\r\n"));
+  const Settings main(kScannerImager, Ini().c_str(), nullptr);
+  Profiles profiles(main);
+  ASSERT_TRUE(profiles.Load(Ini().c_str()));
+  const struct {
+    const char16_t* program;
+    int32_t type;
+    const char* profile;  // "" for the main record
+  } rows[] = {
+      {u"wms.exe", 106, "wms"},
+      {u"\\Program Files\\WMS.EXE", 0, "wms"},
+      {u"xl.exe", 0, ""},
+      {u"notepad.exe", -3, "gs1"},
+      {u"notepad.exe", 73, ""},
+      {nullptr, 106, ""},
+      {u"", 106, ""},
+      {u"\\Windows\\", 106, ""},
+      {u"CAF\u00C9.EXE", 7, "caf\xC3\x89"},
+      {u"caf\u00E9.exe", 8, ""},
+  };
+  for (const auto& row : rows) {
+    const size_t i = profiles.Find(row.program, row.type);
+    const Settings& picked = profiles.For(row.program, row.type);
+    EXPECT_EQ(i < profiles.Count() ? std::u16string(profiles.At(i).name) : u"", U16(row.profile))
+        << row.type;
+    EXPECT_EQ(&picked, i < profiles.Count() ? profiles.At(i).record : &main) << row.type;
+  }
+}
+
+// Sections that cannot work as written are ignored whole, and a reload
+// starts afresh.
+TEST_F(SettingsTest, ProfilesThatCannotWorkAreIgnored) {
+  std::string many, first64;
+  for (int i = 1; i <= 70; ++i) {
+    many += "[Profile.p" + std::to_string(i) + "]\r\nTypes=" + std::to_string(i) + "\r\n";
+    if (i <= 64) first64 += "p" + std::to_string(i) + ",";
+  }
+  const struct {
+    std::string ini;
+    std::string kept;
+  } rows[] = {
+      {"[Filter]\r\nPreambleEnable=1\r\n", ""},
+      {"[Profile.]\r\nTypes=1\r\n[Profile.a]\r\nTypes=1\r\n[profile.A]\r\nTypes=2\r\n", "a,"},
+      {"[Profile.a]\r\n[Profile.b]\r\nPrograms=\r\nTypes=;\r\nPreamble=\r\n[Profile.c]\r\nX=1\r\n",
+       ""},
+      {"[Profile.a]\r\nTypes=1;x\r\n[Profile.b]\r\nTypes=2147483648\r\n[Profile.c]\r\nTypes=-"
+       "2147483648\r\n",
+       "c,"},
+      {"[Profile.a]\r\nPrograms=*.exe;a/b.exe;a|b\r\n[Profile.b]\r\nPrograms=?;b.exe\r\n", "b,"},
+      {many, first64},
+  };
+  const Settings main(kScannerLaser, Ini().c_str(), nullptr);
+  Profiles profiles(main);
+  for (const auto& row : rows) {
+    ASSERT_TRUE(WriteBytes(Ini(), row.ini));
+    EXPECT_TRUE(profiles.Load(Ini().c_str()));
+    std::u16string kept;
+    for (size_t i = 0; i < profiles.Count(); ++i)
+      kept += profiles.At(i).name + std::u16string(u",");
+    EXPECT_EQ(kept, U16(row.kept.c_str())) << row.ini;
+  }
+  EXPECT_FALSE(profiles.Load(folder_.File("NONE.INI").c_str()));
+  EXPECT_EQ(profiles.Count(), 0u);
 }
 
 }  // namespace

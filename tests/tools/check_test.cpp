@@ -30,13 +30,23 @@ TEST_F(CheckTest, SoundFileHasNoProblems) {
       "  BULKLIMIT = 50\r\n"
       "[BulkCounterWindow]\r\n"
       "CounterForegroundColor=ff8000\r\n"
-      "TransparentCounterSize=10\r\n");
+      "TransparentCounterSize=10\r\n"
+      "[Profile.wms gs1]\r\n"
+      "Programs=wms.exe\r\n"
+      "Types=106\r\n"
+      "[Profile.wms]\r\n"
+      "Programs=WMS.exe\r\n"
+      "PostambleEnable=1\r\n");
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "");
 }
 
 TEST_F(CheckTest, ReportsEachKindOfProblem) {
+  std::string many;
+  for (int i = 1; i <= 66; ++i) {
+    many += "[Profile.p" + std::to_string(i) + "]\nTypes=" + std::to_string(i) + "\n";
+  }
   struct Row {
     std::string ini;
     const char* line;  // behind "<file>:"
@@ -77,6 +87,36 @@ TEST_F(CheckTest, ReportsEachKindOfProblem) {
       {"BulkLimit=5\n[BulkScanning]", "1: BulkLimit: key outside any section, ignored"},
       {"[Filter]\nStripFirst 3", "2: not a key line (no \"=\" or no key), ignored"},
       {"[Filter]\r\n\r\n;" + std::string(259, 'x'), "3: line of 260 characters, longer than 259"},
+      {"[Profile.a]\nTypes=1\nProgram=x",
+       "3: Profile.a.Program: unknown key, ignored (did you mean Programs?)"},
+      {"[Profile.a]\nTypes=1\nReplaceFNC1=#",
+       "3: Profile.a.ReplaceFNC1: FNC1 is replaced before the program in front is known: a "
+       "profile cannot set it, ignored"},
+      {"[Profile.a]\nTypes=1\nBulkLimit=5",
+       "3: Profile.a.BulkLimit: not a key of profiles, ignored (they take the [Filter] keys, "
+       "KeyboardLayout, KeyDelay and KeepClipboard)"},
+      {"[Profile.a]\nTypes=1\nKeyDelay=80", "3: Profile.a.KeyDelay: value 80 is clamped to 50"},
+      {"[Profile.a]\nTypes=1\ntypes=2",
+       "3: Profile.a.Types: repeated key, ignored (the first is at line 2)"},
+      {"[Profile.]\nTypes=1", "1: [Profile.]: profile without a name, ignored"},
+      {"[Profile.a]\nTypes=1\n[profile.A]\nTypes=x",
+       "3: [profile.A]: second section of this name, ignored (the first is at line 1)"},
+      {"[Profile.a]\nPrograms=;\nPreamble=",
+       "1: [Profile.a]: names no program, type or setting, ignored"},
+      {"[Profile.a]\nTypes=1;0x1D",
+       "2: Profile.a.Types: \"0x1D\" is not a type code (a whole number of 32 bits): the profile "
+       "is ignored"},
+      {"[Profile.a]\nPrograms=a.exe; C:a.exe",
+       "2: Profile.a.Programs: \"C:a.exe\" has a path and never matches: programs are named by "
+       "file name alone"},
+      {"[Profile.a]\nPrograms=a*.exe;a.exe",
+       "2: Profile.a.Programs: \"a*.exe\" has a wildcard and never matches: names are compared "
+       "whole"},
+      {"[Profile.a]\nPrograms=a.exe;b.exe\n[Profile.b]\nPrograms=B.EXE\nTypes=5",
+       "3: [Profile.b]: never takes a barcode: Profile.a (line 1) takes every one it would take"},
+      {many,
+       "129: [Profile.p65]: the wedge reads 64 profiles: this one and every later one are "
+       "ignored"},
   };
   for (const Row& row : rows) {
     const ToolResult r = Check(row.ini);

@@ -31,6 +31,14 @@ TEST(DiffTest, ReportsOnlyEffectiveDifferences) {
       {"[Filter]\nStripFirst=3\n[OtherSettings]\nShowSplash=0",
        "[Filter]\nStripFirst=4",
        {"Filter.StripFirst: \"3\" -> \"4\"", "OtherSettings.ShowSplash: \"0\" -> \"1\""}},
+      // Profiles pair by name; their order is the order of matching.
+      {"[Profile.a]\nTypes=+1\nPrograms=A.exe", "[PROFILE.a]\nPrograms=a.exe\nTypes=1", {}},
+      {"[Profile.a]\nTypes=1\n[Profile.b]\nTypes=2",
+       "[profile.B]\nTypes=2\n[Profile.a]\nTypes=1\nKeyDelay=3",
+       {"Profiles: \"a;b\" -> \"B;a\"", "Profile.a.KeyDelay: \"0\" -> \"3\""}},
+      {"[Filter]\nStripFirst=3\n[Profile.a]\nTypes=1",
+       "[Profile.a]\nTypes=1",
+       {"Filter.StripFirst: \"3\" -> \"0\"", "Profile.a.StripFirst: \"3\" -> \"0\""}},
   };
   for (const Row& row : rows) {
     ASSERT_TRUE(WriteBytes(folder.File("A.INI"), row.a));

@@ -19,6 +19,9 @@ class PreviewTest : public ::testing::Test {
 };
 
 const char kFnc1Ini[] = "[Filter]\r\nReplaceFNC1Enable=1\r\nReplaceFNC1=#\r\n";
+const char kProfilesIni[] =
+    "[Filter]\r\nPreambleEnable=1\r\nPreamble=<\r\n[Profile.wms]\r\nPrograms=wms.exe\r\n"
+    "PreambleEnable=0\r\n[Profile.gs1]\r\nTypes=106\r\nPostambleEnable=1\r\nPostamble=>\r\n";
 
 TEST_F(PreviewTest, OneLinePerBarcode) {
   struct Row {
@@ -77,6 +80,20 @@ TEST_F(PreviewTest, OneLinePerBarcode) {
        {"--reader", "laser", "--buffer-type", "3", "a\\xE9"},
        "send=1 suffix=\"\\x0D\" output=\"a\\xE9\" clipboard=\"a\\xC3\\xA9\" keys=11+ 56+ 56- 11- "
        "5B- 0D+ 0D-"},
+      // The profile chosen for the program and type; none named: the main sections.
+      {kProfilesIni,
+       {"--reader", "imager", "--type", "106", "--program", "\\apps\\WMS.EXE", "7"},
+       "profile=\"wms\" send=1 suffix=\"\" output=\"7\" keys=5B- 37+ 37-"},
+      {kProfilesIni,
+       {"--reader", "imager", "--type", "106", "--program", "xl.exe", "7"},
+       "profile=\"gs1\" send=1 suffix=\"\" output=\"<7>\" keys=5B- 10+ BC+ BC- 10- 5B- 37+ 37- 5B- "
+       "10+ BE+ BE- 10-"},
+      {kProfilesIni,
+       {"--reader", "imager", "--program=xl.exe", "7"},
+       "profile=none send=1 suffix=\"\" output=\"<7\" keys=5B- 10+ BC+ BC- 10- 5B- 37+ 37-"},
+      {kProfilesIni,
+       {"--reader", "imager", "--type", "106", "7"},
+       "send=1 suffix=\"\" output=\"<7\" keys=5B- 10+ BC+ BC- 10- 5B- 37+ 37-"},
       // "--" lets a barcode start like an option.
       {"",
        {"--reader", "imager", "--", "--"},
@@ -122,6 +139,7 @@ TEST_F(PreviewTest, BadCallsAreRefusedWithOneLine) {
       {"--reader", "laser", "--type", "99999999999", "1"},
       {"--reader", "imager", "--type", "300", "1"},
       {"--reader", "laser", "--colour", "1", "1"},
+      {"--reader", "laser", "1", "--program"},
       {"--reader", "laser", "ok", "bad\\q"},
   };
   for (const auto& call : calls) {

@@ -74,6 +74,11 @@ TEST_F(ShowTest, PrintsValuesAsTheRecordHoldsThem) {
       {"[Filter]\r\nPostamble=caf\xE9\r\n",
        {"Filter.Postamble=caf\xC3\xA9", "Filter.Postamble#decoded=caf\\xE9"}},
       {"[Filter]\r\nReplaceFNC1=#\r\n", {"Filter.ReplaceFNC1#decoded=#"}},
+      // A profile: its lists as the wedge holds them, main's values beneath its own.
+      {"[Filter]\r\nPreambleEnable=1\r\n[Profile.wms]\r\nPrograms=WMS.exe; \\x.exe\r\n"
+       "Types=+106;;-3\r\nKeyDelay=99\r\n",
+       {"Profile.wms.Programs=wms.exe", "Profile.wms.Types=106;-3", "Profile.wms.PreambleEnable=1",
+        "Profile.wms.KeyDelay=50", "Profile.wms.Postamble#decoded="}},
   };
   for (const Row& row : rows) {
     const std::vector<std::string> lines = Show(row.ini);

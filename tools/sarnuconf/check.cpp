@@ -2,15 +2,19 @@
 // line reader and reports, one line each, everything the wedge would ignore,
 // misread or change without a word: typos in names, numbers that do not
 // parse, wrap or are clamped, values the settings program would refuse,
-// repeated sections and keys, over-long lines. On request also the valid
-// settings that surprise in the field; several files get a verdict each.
+// repeated sections and keys, over-long lines, and what the wedge ignores of
+// a profile or a profile that never takes a barcode. On request also the
+// valid settings that surprise in the field; several files get a verdict
+// each.
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "check_problems.h"
 #include "commands.h"
 #include "ini_file.h"
+#include "profiles.h"
 #include "sarnuconf.h"
 #include "settings.h"
 #include "settings_table.h"
@@ -23,6 +27,7 @@ enum : size_t { kMaxLineLength = 259 };
 enum class Place {
   BeforeSections,  // nothing read yet belongs to a section
   Known,           // the first section of a known name: the wedge reads it
+  Profile,         // a profile section whose keys the wedge reads
   Ignored,         // an unknown section or a repeated one
 };
 
@@ -37,6 +42,14 @@ struct Walk {
   // each key in its section; 0 when not seen yet.
   std::vector<size_t> sectionLine;
   std::vector<size_t> keyLine;
+  // In a profile section: "Profile.NAME", the line of the first line of each
+  // key (the fields, then Programs and Types), and the profile's record as
+  // far as read, which tells what the wedge holds for each key.
+  std::string profile;
+  std::vector<size_t> profileKeyLine;
+  std::unique_ptr<Settings> profileRecord;
+  const ProfileReading* profiles;
+  size_t nextFinding;
 };
 
 void Report(Walk* walk, const std::string& subject, const std::string& problem) {
@@ -65,7 +78,27 @@ int KnownSectionOf(const IniLine& line) {
   return -1;
 }
 
-void OnHeader(Walk* walk, const IniLine& line) {
+// A profile's header: its keys are checked unless the wedge never reads them
+// (the reason is among the profiles' findings).
+bool OnProfileHeader(Walk* walk, const Settings& record, const IniLine& line) {
+  const char16_t* name;
+  size_t length;
+  if (!ProfileHeaderName(line, &name, &length)) return false;
+  const ProfileReading& profiles = *walk->profiles;
+  if (profiles.unreadHeaders.count(walk->lineNumber) != 0 ||
+      (profiles.stopLine != 0 && walk->lineNumber >= profiles.stopLine)) {
+    walk->place = Place::Ignored;
+    return true;
+  }
+  walk->place = Place::Profile;
+  walk->profile = "Profile." + Utf8(name, length);
+  walk->profileKeyLine.assign(kSettingsFieldCount + 2, 0);
+  walk->profileRecord.reset(new Settings(record, Settings::CopyValues()));
+  return true;
+}
+
+void OnHeader(Walk* walk, const Settings& record, const IniLine& line) {
+  if (OnProfileHeader(walk, record, line)) return;
   const std::string header = Utf8(line.start, line.length);
   const int first = KnownSectionOf(line);
   if (first < 0) {
@@ -86,9 +119,66 @@ void OnHeader(Walk* walk, const IniLine& line) {
   walk->section = kSettingsFields[first].sectionName;
 }
 
+// The field of any section with this key name, or null.
+const FieldInfo* FieldNamed(const std::string& key) {
+  for (size_t i = 0; i < kSettingsFieldCount; ++i) {
+    if (NameDistance(key, kSettingsFields[i].keyName) == 0) return &kSettingsFields[i];
+  }
+  return nullptr;
+}
+
+// A key line of a profile: known to profiles, not repeated, and a value the
+// wedge reads as written. Programs and Types are judged by the profiles'
+// own reading.
+void OnProfileKey(Walk* walk, const std::string& keyName, const char16_t* value,
+                  size_t valueLength) {
+  const FieldInfo* info = FieldNamed(keyName);
+  size_t slot;
+  std::string name;
+  if (NameDistance(keyName, "Programs") == 0) {
+    slot = kSettingsFieldCount, name = "Programs";
+  } else if (NameDistance(keyName, "Types") == 0) {
+    slot = kSettingsFieldCount + 1, name = "Types";
+  } else if (info != nullptr && IsProfileField(*info)) {
+    slot = size_t(info - kSettingsFields), name = info->keyName;
+  } else {
+    const std::string subject = walk->profile + "." + (info ? info->keyName : keyName);
+    if (info == nullptr) {
+      Report(walk, subject, WithHint("unknown key, ignored", ProfileKeyHint(keyName)));
+    } else if (info->group == FieldGroup::Filter) {
+      Report(walk, subject,
+             "FNC1 is replaced before the program in front is known: a profile cannot set it, "
+             "ignored");
+    } else {
+      Report(walk, subject,
+             "not a key of profiles, ignored (they take the [Filter] keys, KeyboardLayout, "
+             "KeyDelay and KeepClipboard)");
+    }
+    return;
+  }
+  const std::string subject = walk->profile + "." + name;
+  size_t& seen = walk->profileKeyLine[slot];
+  if (seen != 0) {
+    Report(walk, subject,
+           "repeated key, ignored (the first is at line " + std::to_string(seen) + ")");
+    return;
+  }
+  seen = walk->lineNumber;
+  if (info == nullptr || slot >= kSettingsFieldCount) return;
+  walk->profileRecord->SetFromIni(*info, value, valueLength);
+  std::string problem;
+  if (!CheckFieldValue(*walk->profileRecord, *info, value, valueLength, &problem)) {
+    Report(walk, subject, problem);
+  }
+}
+
 void OnKey(Walk* walk, const Settings& record, const char16_t* key, size_t keyLength,
            const char16_t* value, size_t valueLength) {
   const std::string keyName = Utf8(key, keyLength);
+  if (walk->place == Place::Profile) {
+    OnProfileKey(walk, keyName, value, valueLength);
+    return;
+  }
   if (walk->place == Place::BeforeSections) {
     Report(walk, keyName, "key outside any section, ignored");
     return;
@@ -129,6 +219,7 @@ std::string SubjectOf(const Walk& walk, const IniLine& line) {
   size_t keyLength, valueLength;
   if (!IniLineKeyValue(line, &key, &keyLength, &value, &valueLength)) return std::string();
   const std::string keyName = Utf8(key, keyLength);
+  if (walk.place == Place::Profile) return walk.profile + "." + keyName;
   return walk.place == Place::Known ? std::string(walk.section) + "." + keyName : keyName;
 }
 
@@ -141,7 +232,7 @@ void OnLine(Walk* walk, const Settings& record, const IniLine& line, size_t rawL
   }
   if (line.start == nullptr || IniLineIsComment(line)) return;
   if (IniLineIsSectionHeader(line)) {
-    OnHeader(walk, line);
+    OnHeader(walk, record, line);
     return;
   }
   const char16_t *key, *value;
@@ -150,6 +241,17 @@ void OnLine(Walk* walk, const Settings& record, const IniLine& line, size_t rawL
     OnKey(walk, record, key, keyLength, value, valueLength);
   } else if (walk->place != Place::Ignored) {
     Report(walk, std::string(), "not a key line (no \"=\" or no key), ignored");
+  }
+}
+
+// The profiles' findings at the walk's line, after the line's own problems.
+void ReportFindings(Walk* walk, const IniLine& line) {
+  const std::vector<ProfileFinding>& findings = walk->profiles->findings;
+  while (walk->nextFinding < findings.size() &&
+         findings[walk->nextFinding].line <= walk->lineNumber) {
+    const ProfileFinding& finding = findings[walk->nextFinding++];
+    Report(walk, finding.subject.empty() ? Utf8(line.start, line.length) : finding.subject,
+           finding.problem);
   }
 }
 
@@ -183,6 +285,7 @@ FileVerdict CheckFile(const Io& io, const char* name, bool withWarnings) {
   // The record tells what the wedge will hold for each key, so the messages
   // never guess at the library's arithmetic.
   Settings record(kScannerLaser, path, u"");
+  const ProfileReading profileReading = ReadProfiles(record, path);
   IniFile file;
   if (!IniOpen(&file, path)) {
     IniClose(&file);
@@ -197,12 +300,18 @@ FileVerdict CheckFile(const Io& io, const char* name, bool withWarnings) {
             Place::BeforeSections,
             nullptr,
             std::vector<size_t>(kSettingsFieldCount, 0),
-            std::vector<size_t>(kSettingsFieldCount, 0)};
+            std::vector<size_t>(kSettingsFieldCount, 0),
+            std::string(),
+            std::vector<size_t>(),
+            nullptr,
+            &profileReading,
+            0};
   for (;;) {
     const size_t start = file.position;
     if (!IniNextLine(&file)) break;
     ++walk.lineNumber;
     OnLine(&walk, record, file.line, RawLineLength(file, start));
+    ReportFindings(&walk, file.line);
   }
   IniClose(&file);
   verdict.problems = walk.problems;

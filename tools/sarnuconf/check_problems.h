@@ -1,9 +1,10 @@
 // Pieces of "sarnuconf check" that judge one thing at a time: a key's value
-// against its field, the nearest known name for a typo, and settings that are
-// valid but surprising on a terminal.
+// against its field, the nearest known name for a typo, settings that are
+// valid but surprising on a terminal, and what becomes of the profiles.
 #pragma once
 
 #include <cstddef>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ size_t NameDistance(const std::string& a, const std::string& b);
 // nothing is close; else a hint such as "did you mean BulkLimit?".
 std::string KeyHint(const char* section, const std::string& key);
 
+// The key of profiles closest to `key` (Programs, Types, a key a profile
+// sets), as a hint such as "did you mean Programs?", or "".
+std::string ProfileKeyHint(const std::string& key);
+
 // The known section closest to a header's name, as a hint, or "".
 std::string SectionHint(const std::string& name);
 
@@ -42,3 +47,25 @@ struct SettingWarning {
 // counts that empty a barcode of typical length, a bulk limit below 2, solid
 // counter colours that are hard to read.
 std::vector<SettingWarning> SurprisingSettings(const Settings& record);
+
+// A problem of the profiles, found by their own reading or because a profile
+// never takes a barcode, reported at its line. An empty subject names the
+// line itself (a section's header).
+struct ProfileFinding {
+  size_t line;
+  std::string subject;
+  std::string problem;
+};
+
+// The profiles of a file as the wedge reads them, told by their Load itself.
+struct ProfileReading {
+  std::vector<ProfileFinding> findings;  // in line order
+  std::vector<size_t> keptLines;         // the header's line of each profile kept
+  std::set<size_t> unreadHeaders;        // sections whose keys the wedge never reads
+  size_t stopLine = 0;                   // no profile is read from here on; 0: none
+};
+
+// Reads the profiles of `path` over the main record `record`, and finds
+// besides what their reading tells each profile that an earlier one leaves
+// no barcode (every program and type it names, the earlier one names too).
+ProfileReading ReadProfiles(const Settings& record, const char16_t* path);

@@ -8,6 +8,7 @@
 
 #include "check_problems.h"
 #include "commands.h"
+#include "profiles.h"
 #include "text_codec.h"
 
 namespace {
@@ -194,6 +195,20 @@ std::string KeyHint(const char* section, const std::string& key) {
     }
   }
   return std::string();
+}
+
+std::string ProfileKeyHint(const std::string& key) {
+  std::vector<const char*> names = {"Programs", "Types"};
+  for (size_t i = 0; i < kSettingsFieldCount; ++i) {
+    if (IsProfileField(kSettingsFields[i])) names.push_back(kSettingsFields[i].keyName);
+  }
+  const char* best = nullptr;
+  for (const char* name : names) {
+    if (IsCloseTypo(key, name) && (!best || NameDistance(key, name) < NameDistance(key, best))) {
+      best = name;
+    }
+  }
+  return best ? std::string("did you mean ") + best + "?" : std::string();
 }
 
 std::string SectionHint(const std::string& name) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 class Settings;
+struct Profile;
 
 struct Io {
   FILE* out;
@@ -32,6 +33,11 @@ struct ShownSetting {
   std::string value;
 };
 std::vector<ShownSetting> ShownSettings(const Settings& record);
+// The lines of one profile: Profile.NAME.Programs and .Types as the wedge
+// holds them (names folded to lower case, unusable and blank entries left
+// out; empty means any), then every key a profile can set with the value of
+// the profile's record, whether the profile sets it or the main sections do.
+std::vector<ShownSetting> ShownProfile(const Profile& profile);
 
 // Writes "sarnuconf: <message>" as one line on err and returns kExitUsage.
 int Fail(const Io& io, const char* format, ...) __attribute__((format(printf, 2, 3)));

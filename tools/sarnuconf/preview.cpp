@@ -1,7 +1,8 @@
 // "sarnuconf preview": runs a barcode through exactly the steps the wedge
 // runs between the reader and the keyboard (the laser's leading FNC1,
 // ReplaceFnc1, ExtractSuffix, ApplyFilter, the key table), so a site can see
-// what a terminal will type before any terminal is touched.
+// what a terminal will type before any terminal is touched. With a program
+// named, the filter is the one of the profile the wedge would choose for it.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -11,6 +12,7 @@
 #include "commands.h"
 #include "escaped_text.h"
 #include "key_table.h"
+#include "profiles.h"
 #include "sarnuconf.h"
 #include "settings.h"
 #include "text_codec.h"
@@ -30,6 +32,7 @@ struct PreviewRequest {
   unsigned char suffixCode;
   unsigned char bufferType;
   int32_t typeCode;
+  const char* program;  // null: none named, the main sections
   std::vector<std::string> barcodes;
 };
 
@@ -74,6 +77,7 @@ bool ParseRequest(const Io& io, int argc, char** argv, PreviewRequest* request) 
   const char* suffixText = nullptr;
   const char* bufferText = nullptr;
   const char* typeText = nullptr;
+  request->program = nullptr;
   bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
@@ -88,6 +92,7 @@ bool ParseRequest(const Io& io, int argc, char** argv, PreviewRequest* request) 
       if (IsOption(arg, "--suffix-code")) slot = &suffixText, name = "--suffix-code";
       if (IsOption(arg, "--buffer-type")) slot = &bufferText, name = "--buffer-type";
       if (IsOption(arg, "--type")) slot = &typeText, name = "--type";
+      if (IsOption(arg, "--program")) slot = &request->program, name = "--program";
       if (slot == nullptr) {
         Fail(io, "unknown option %s", arg);
         return false;
@@ -195,8 +200,12 @@ std::string ClipboardText(const char* output) {
   return Escaped(utf8.data(), utf8.size());
 }
 
-std::string PreviewOne(const Settings& record, const PreviewRequest& request,
-                       const std::string& barcode, char* raw, char* output) {
+// `record` replaces the FNC1 characters, as the wedge does before the
+// program in front is known; `filter` (the main record or a profile's)
+// filters the text.
+std::string PreviewOne(const Settings& record, const Settings& filter,
+                       const PreviewRequest& request, const std::string& barcode, char* raw,
+                       char* output) {
   // The reader's side: the raw text as the reader library hands it over.
   std::memset(raw, 0, kFilterBufferSize + 1);
   std::memcpy(raw, barcode.data(), barcode.size());
@@ -213,8 +222,8 @@ std::string PreviewOne(const Settings& record, const PreviewRequest& request,
   // The output thread's side.
   char suffix[3] = {0, 0, 0};
   std::memset(output, 0, kFilterBufferSize);
-  ExtractSuffix(record, request.suffixCode, suffix, raw);
-  if (ApplyFilter(record, request.suffixCode, output, raw) == 0) return "send=0";
+  ExtractSuffix(filter, request.suffixCode, suffix, raw);
+  if (ApplyFilter(filter, request.suffixCode, output, raw) == 0) return "send=0";
 
   std::string line = "send=1 suffix=\"" + Escaped(suffix) + "\" output=\"" + Escaped(output) + "\"";
   std::string keys;
@@ -239,12 +248,25 @@ int RunPreview(const Io& io, int argc, char** argv) {
   if (!ResolveIniPath(io, request.iniArgument, true, path)) return kExitUsage;
 
   Settings record(request.scannerType, path, u"");
+  Profiles profiles(record);
+  std::string chosen;
+  const Settings* filter = &record;
+  if (request.program != nullptr) {
+    profiles.Load(path);
+    const std::u16string program = Utf16(request.program);
+    const size_t index = profiles.Find(program.c_str(), request.typeCode);
+    filter = &profiles.For(program.c_str(), request.typeCode);
+    chosen = index < profiles.Count()
+                 ? "profile=\"" + Escaped(Utf8(profiles.At(index).name).c_str()) + "\" "
+                 : "profile=none ";
+  }
   // The queued copy and the output buffer of the output thread.
   std::vector<char> raw(kFilterBufferSize + 1);
   std::vector<char> output(kFilterBufferSize);
   for (const std::string& barcode : request.barcodes) {
-    const std::string line = PreviewOne(record, request, barcode, raw.data(), output.data());
-    std::fprintf(io.out, "%s\n", line.c_str());
+    const std::string line =
+        PreviewOne(record, *filter, request, barcode, raw.data(), output.data());
+    std::fprintf(io.out, "%s%s\n", chosen.c_str(), line.c_str());
   }
   return kExitOk;
 }
