@@ -35,8 +35,9 @@ set(CMAKE_RC_COMPILE_OBJECT
   "<CMAKE_RC_COMPILER> -O res <DEFINES> <INCLUDES> <FLAGS> <SOURCE> <OBJECT>.res"
   "${SARNU_CVTRES} /machine:arm /out:<OBJECT> <OBJECT>.res")
 
-# The shell and the common controls; the rest of the system is coredll.
-set(SARNU_GUI_LIBS ce_commctrl ce_aygshell)
+# The shell, the common controls and the tool help library (the program in
+# front); the rest of the system is coredll.
+set(SARNU_GUI_LIBS ce_commctrl ce_aygshell ce_toolhelp)
 
 # Every source of the terminal's programs: Unicode as the terminal's headers
 # are, the terminal's header semantics first, warnings as errors. Floating

@@ -11,7 +11,9 @@
 #include <cstring>
 #include <string>
 
+#include "profiles.h"
 #include "settings.h"
+#include "test_support.h"
 
 // Natively every allocation (operator new included) goes through malloc, so
 // counting malloc proves the filter allocates nothing. The hook forwards to
@@ -483,28 +485,41 @@ TEST(FilterAllocation, WholeChainAllocatesNothing) {
 #endif
 }
 
-// What the output path does to each barcode in steady state: queue it, take
-// it, filter it in place, give it back. Neither the heap nor the queue's page
-// blocks may grow, however many barcodes pass.
+// What the output path does to each barcode in steady state: queue it with
+// its type, take it, choose its record among ten profiles that do not
+// hold, filter it in place, give it back. Neither the heap nor the queue's
+// page blocks may grow, however many barcodes pass.
 TEST(FilterAllocation, QueueAndFilterAllocateNothingInSteadyState) {
 #ifndef SARNU_COUNTS_ALLOCATIONS
   GTEST_SKIP() << "no allocation hook on this platform";
 #else
+  TempFolder folder;
+  std::string ini;
+  for (int i = 0; i < 10; ++i) {
+    ini += "[Profile.P" + std::to_string(i) + "]\r\nPrograms=app.exe\r\nPreamble=P\r\n";
+  }
+  ASSERT_TRUE(WriteBytes(folder.File("SARNU.INI"), ini));
   Settings s(kScannerLaser, u"", u"");
   Configure(s, kOff.Leading(u"0").Case(1).Pre(u"[").Post(u"]"));
+  Profiles profiles(s);
+  ASSERT_TRUE(profiles.Load(folder.File("SARNU.INI").c_str()));
+  ASSERT_EQ(profiles.Count(), 10u);
   BlockQueue queue;
   ASSERT_EQ(queue.Construct(1), 1);
   static char suffix[3], output[kFilterBufferSize];
   const char barcode[] = "0004006381333931\r";
+  const char type[4] = {};
 
   auto passOne = [&] {
-    ASSERT_EQ(queue.Push(barcode, sizeof barcode), 1);
+    ASSERT_EQ(queue.Push(barcode, sizeof barcode, type, sizeof type), 1);
     char* text = queue.PopFront();
     ASSERT_NE(text, nullptr);
     std::memset(suffix, 0, sizeof suffix);
     std::memset(output, 0, sizeof output);
-    ExtractSuffix(s, 0, suffix, text);
-    ASSERT_EQ(ApplyFilter(s, 0, output, text), 1);
+    const Settings& record = profiles.For(u"\\Windows\\wms.exe", 0);
+    ASSERT_EQ(&record, &s);
+    ExtractSuffix(record, 0, suffix, text);
+    ASSERT_EQ(ApplyFilter(record, 0, output, text), 1);
     ASSERT_EQ(queue.Release(text), 1);
   };
   passOne();  // the first pass may set things up

@@ -16,6 +16,7 @@
 #include "bench_support.h"
 #include "key_sink.h"
 #include "key_table.h"
+#include "sim_log.h"
 #include "sim_feed.h"
 #include "stage_stamps.h"
 #include "wedge_session.h"
@@ -185,16 +186,23 @@ bool PrintStageBreakdown(KeySink& sink) {
   return true;
 }
 
+// Each sample of `a` against the one of `b` taken in the same turn.
+std::vector<double> Ratios(const std::vector<double>& a, const std::vector<double>& b) {
+  std::vector<double> ratios;
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) ratios.push_back(a[i] / b[i]);
+  return ratios;
+}
+
+const std::string kBulkIni =
+    "[BulkScanning]\r\nBulkEnable=1\r\nBulkActivationMode=0\r\nBulkScannedListClearAfter=0\r\n"
+    "[BulkCounterWindow]\r\nCounterEnabled=0\r\n";
+
 }  // namespace
 
 int main() {
   WedgeSession session;
   std::string why;
-  if (!session.Start("laser",
-                     SessionIni("[BulkScanning]\r\nBulkEnable=1\r\nBulkActivationMode=0\r\n"
-                                "BulkScannedListClearAfter=0\r\n"
-                                "[BulkCounterWindow]\r\nCounterEnabled=0\r\n"),
-                     &why)) {
+  if (!session.Start("laser", SessionIni(kBulkIni), &why)) {
     return Fail(why.c_str());
   }
   KeySink sink;
@@ -230,6 +238,26 @@ int main() {
   session.Release();
   if (!latencyOk) return Fail("a single barcode never arrived");
 
+  // The same again with ten profiles that hold for other programs: every
+  // barcode looks up the program in front and passes all ten. The new file
+  // is taken while the wedge runs.
+  std::string profiles;
+  for (int i = 1; i <= 10; ++i) {
+    profiles += "[Profile.P" + std::to_string(i) + "]\r\nPrograms=app" + std::to_string(i) +
+                ".exe\r\nPreamble=P\r\n";
+  }
+  const long since = SimNow();
+  if (!WriteWholeFile(WedgeIniPath(), SessionIni(kBulkIni + profiles)) ||
+      !WaitForLog("LZROpen 0 0", since, 10000)) {
+    return Fail("the file with profiles was not taken");
+  }
+  session.Press();
+  if (!WedgeSession::WaitScanning(true)) return Fail("the trigger started no scan");
+  std::vector<double> profileLatency, profileBare;
+  const bool profilesOk = Latencies(sink, &profileLatency, &profileBare);
+  session.Release();
+  if (!profilesOk) return Fail("a single barcode never arrived with profiles");
+
   std::printf("scanning: %zu turns of %d barcodes of 8 characters in one bulk run, wedge and "
               "bare in turn\n",
               ratios.size(), kBarcodes);
@@ -239,13 +267,15 @@ int main() {
   std::printf("scanning wedge/bare time ratio: %s\n", MedianAndSpread(ratios, "%.2f").c_str());
   std::printf("scan latency median: %.0f us, p99: %.0f us (reader to last typed character)\n",
               Percentile(wedgeLatency, 0.5), Percentile(wedgeLatency, 0.99));
-  std::vector<double> latencyRatios;
-  for (size_t i = 0; i < wedgeLatency.size(); ++i) {
-    latencyRatios.push_back(wedgeLatency[i] / bareLatency[i]);
-  }
+  const std::vector<double> latencyRatios = Ratios(wedgeLatency, bareLatency);
   std::printf("bare latency median: %.0f us, p99: %.0f us; latency ratio: %s\n",
               Percentile(bareLatency, 0.5), Percentile(bareLatency, 0.99),
               MedianAndSpread(latencyRatios, "%.2f").c_str());
+  const std::vector<double> profileRatios = Ratios(profileLatency, profileBare);
+  std::printf("scan latency with ten profiles that do not hold: median %.0f us; latency ratio: %s\n",
+              Percentile(profileLatency, 0.5), MedianAndSpread(profileRatios, "%.2f").c_str());
+  std::printf("ten profiles/none latency ratio: %.2f (each against bare in its turns)\n",
+              Percentile(profileRatios, 0.5) / Percentile(latencyRatios, 0.5));
   if (!session.Exit()) return Fail("the wedge did not exit cleanly");
 
   WedgeSession stamped;

@@ -1,12 +1,15 @@
 // A worker pulls the trigger: the real wedge on a simulated laser or imager
 // terminal, trigger keys as real key events, and the text that arrives in
 // notepad: one barcode per press, the FNC1 rules, the filters and the
-// clipboard from SARNU.INI, and camera mode's framing until the next start.
+// clipboard from SARNU.INI, profiles by the program in front and the
+// barcode's type, a new SARNU.INI taken while the wedge runs, and camera
+// mode's framing until the next start.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "e2e_support.h"
+#include "key_sink.h"
 #include "sim_log.h"
 #include "wedge_session.h"
 
@@ -178,6 +181,77 @@ TEST_F(Scanning, ClipboardOutputPastesTheTextAndTypesTheSuffix) {
   session_.Press();
   EXPECT_EQ(L"PASTE42\t", Typed(L"PASTE42\t"));
   session_.Release();
+}
+
+// The same settings file formats a barcode by the program in front (this
+// test program's own window against notepad) and by its type; a profile
+// for type 512 takes that kind alone.
+TEST_F(Scanning, ProfilesFollowTheProgramInFrontAndTheBarcodesType) {
+  ASSERT_NO_FATAL_FAILURE(Start("laser",
+                                "[Filter]\r\nPreambleEnable=1\r\nPreamble=MAIN:\r\n"
+                                "[Profile.Tests]\r\nPrograms=wms.exe; E2E_TESTS.EXE\r\n"
+                                "Preamble=SINK:\r\nModifyCaseEnable=1\r\nModifyCaseMode=1\r\n"
+                                "[Profile.GS1]\r\nTypes=512\r\nPreamble=GS1:\r\n"));
+  Queue(L"pad1");
+  session_.Pull();
+  Queue(L"--type 512 0112345");
+  session_.Pull();
+  EXPECT_EQ(L"MAIN:pad1\r\nGS1:0112345\r\n", Typed(L"MAIN:pad1\r\nGS1:0112345\r\n"));
+  KeySink sink;
+  ASSERT_TRUE(sink.Open());
+  Queue(L"sink1");
+  session_.Pull();
+  ASSERT_TRUE(sink.WaitForLength(10, 5000)) << "the sink got nothing";
+  EXPECT_EQ(0u, sink.Text().find(L"SINK:SINK1\r"));
+}
+
+// A new SARNU.INI dropped over the old one is taken while the wedge runs,
+// at the next barcode and with no restart; a file that is no settings file
+// leaves the settings in force; one that comes during a bulk run is taken
+// after the run, whose barcodes are typed once each.
+TEST_F(Scanning, NewSettingsFileIsTakenWhileTheWedgeRuns) {
+  const std::string bulk =
+      "[BulkScanning]\r\nBulkEnable=1\r\nBulkActivationMode=0\r\nBulkScannedListClearAfter=0\r\n"
+      "[BulkCounterWindow]\r\nCounterEnabled=0\r\n";
+  const auto preamble = [&](const char* text) {
+    return SessionIni(bulk + "[Filter]\r\nPreambleEnable=1\r\nPreamble=" + text + "\r\n");
+  };
+  ASSERT_NO_FATAL_FAILURE(Start("laser", bulk + "[Filter]\r\nPreambleEnable=1\r\nPreamble=A:\r\n"));
+  const auto scanOne = [&](const wchar_t* barcode) {
+    Queue(barcode);
+    session_.Pull();
+  };
+  scanOne(L"X");
+  ASSERT_EQ(L"A:X\r\n", Typed(L"A:X\r\n"));
+
+  long since = SimNow();
+  ASSERT_TRUE(WriteWholeFile(WedgeIniPath(), preamble("B:")));
+  ASSERT_TRUE(WaitForLog("LZROpen 0 0", since, 10000)) << "the new file was not taken";
+  scanOne(L"Y");
+  ASSERT_EQ(L"A:X\r\nB:Y\r\n", Typed(L"A:X\r\nB:Y\r\n"));
+
+  since = SimNow();
+  ASSERT_TRUE(WriteWholeFile(WedgeIniPath(), "half a file, no section"));
+  Sleep(1500);
+  EXPECT_EQ(0, Count(SimLogSince(since), "LZRClose")) << "a file without settings was taken";
+  scanOne(L"Z");
+  ASSERT_EQ(L"A:X\r\nB:Y\r\nB:Z\r\n", Typed(L"A:X\r\nB:Y\r\nB:Z\r\n"));
+
+  session_.Press();
+  Queue(L"P1");
+  ASSERT_EQ(L"A:X\r\nB:Y\r\nB:Z\r\nB:P1\r\n", Typed(L"A:X\r\nB:Y\r\nB:Z\r\nB:P1\r\n"));
+  since = SimNow();
+  ASSERT_TRUE(WriteWholeFile(WedgeIniPath(), preamble("C:")));
+  Sleep(1500);
+  EXPECT_EQ(0, Count(SimLogSince(since), "LZRClose")) << "taken in the middle of a bulk run";
+  Queue(L"P2");
+  const std::wstring run = L"A:X\r\nB:Y\r\nB:Z\r\nB:P1\r\nB:P2\r\n";
+  ASSERT_EQ(run, Typed(run));
+  since = SimNow();
+  session_.Release();
+  ASSERT_TRUE(WaitForLog("LZROpen 0 0", since, 10000)) << "not taken after the run";
+  scanOne(L"Q");
+  EXPECT_EQ(run + L"C:Q\r\n", Typed(run + L"C:Q\r\n"));
 }
 
 TEST_F(Scanning, CameraModeFramesTheNextBarcodeUntilTheNextStart) {

@@ -73,6 +73,9 @@ TEST_F(SetupPrograms, ExtensionClosesTheReaderAndReadsTheSettingsAgain) {
   EXPECT_EQ(0, Count(SimLogSince(since), "LZRStartScanning 3000"));
   EXPECT_EQ(L"", session_.Pad().Text()) << "a pull while the program ran was read";
   EXPECT_EQ(L"NEW-DURING\r\n", Scan(L"", L"NEW-DURING\r\n"));
+  // The file the program wrote is also a change to SARNU.INI: taken once.
+  Sleep(1000);
+  EXPECT_EQ(1, Count(SimLogSince(since), "LZROpen 0 0")) << "the new file was read twice";
 }
 
 TEST_F(SetupPrograms, SecondExtensionIsServedOnlyAfterTheFirstProgramEnded) {

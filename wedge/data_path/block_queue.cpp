@@ -50,9 +50,12 @@ int BlockQueue::IsEmpty() {
   return head_ == nullptr ? 1 : 0;
 }
 
-int BlockQueue::Push(const char* data, size_t length) {
+int BlockQueue::Push(const char* data, size_t length) { return Push(data, length, nullptr, 0); }
+
+int BlockQueue::Push(const char* data, size_t dataLength, const char* tail, size_t tailLength) {
   // Checked before the padding is computed, so a huge length cannot wrap.
-  if (!lock_ || length > MaxItemLength()) return 0;
+  if (!lock_ || dataLength > MaxItemLength() || tailLength > MaxItemLength() - dataLength) return 0;
+  const size_t length = dataLength + tailLength;
   size_t footprint = QueueItemFootprint(length);
   LockHolder hold(*lock_);
   if (!newestBlock_) {
@@ -74,7 +77,8 @@ int BlockQueue::Push(const char* data, size_t length) {
   item->block = newestBlock_;
   item->length = uint32_t(length);
   char* bytes = writePos_ + kQueueItemHeaderSize;
-  if (length) std::memcpy(bytes, data, length);
+  if (dataLength) std::memcpy(bytes, data, dataLength);
+  if (tailLength) std::memcpy(bytes + dataLength, tail, tailLength);
   // The block may be reused memory: clear the padding so stored items never
   // carry bytes of an older barcode.
   std::memset(bytes + length, 0, footprint - kQueueItemHeaderSize - length);

@@ -68,6 +68,8 @@ class BlockQueue {
   // block (length > MaxItemLength()), the queue is not built, or a new block
   // cannot be had. Nothing is stored on 0.
   int Push(const char* data, size_t length);
+  // One item of `data` followed by `tail`, on the same terms.
+  int Push(const char* data, size_t dataLength, const char* tail, size_t tailLength);
   // The oldest item's data, or null when the queue is empty (another thread
   // may empty it between IsEmpty and PopFront). The data stays valid and
   // writable until Release; `length` (optional) receives its stored length.

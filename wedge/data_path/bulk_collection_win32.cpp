@@ -8,6 +8,7 @@
 #include "bulk_collection.h"
 #include "bulk_run.h"
 #include "counter_window.h"
+#include "key_output.h"
 #include "notifications.h"
 #include "process_globals.h"
 #include "scan_device.h"
@@ -83,7 +84,7 @@ int AcceptBarcode(char* text, uint32_t length, int32_t type) {
     return 1;
   }
   // A text that cannot be stored is lost; there is nobody to tell.
-  OutputQueue.Push(text, size_t(length) + 1);
+  PushForOutput(text, length, type);
   if (HANDLE event = DataAvailableEvent()) SetEvent(event);
   StampStage(kStageQueued);
   AfterHandOver(*device, *settings, bulk, count);

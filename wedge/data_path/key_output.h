@@ -1,12 +1,34 @@
 // Key output: the thread that types every barcode of the OutputQueue into the
 // focused application, through the filter chain, as key events or through
-// the clipboard and Ctrl+V, followed by the reader's suffix as keys.
+// the clipboard and Ctrl+V, followed by the reader's suffix as keys. The
+// filter and the typing extras come from the profile of the program in
+// front and the barcode's type, or from the main record.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+class Profiles;
 
 // The buffer type that selects output through the clipboard.
 enum : uint8_t { kBufferTypeClipboard = 3 };
+
+// An OutputQueue item: the text with its terminator, then the barcode's
+// type code (4 bytes). An item of the text alone types with type 0.
+int PushForOutput(const char* text, size_t length, int32_t type);
+
+// The process's profiles (null: none; the main record for every barcode),
+// made by the entry procedure over g_settings.
+extern Profiles* g_profiles;
+
+// Reads SARNU.INI into g_settings and its profiles again, as one step that
+// the output thread never meets half done: a barcode is formatted wholly by
+// the settings before or wholly by those after.
+void LoadSettingsAndProfiles();
+
+// Drops the profiles until the next load (camera mode frames every barcode
+// its own way, whatever the program).
+void ClearProfiles();
 
 // Thread procedure, started once by the wedge's entry procedure. Sets its own
 // priority (CE level 4), creates or opens EventSarnuEnd and

@@ -4,12 +4,16 @@
 #include <windows.h>
 
 #include <cstring>
+#include <new>
 
 #include "barcode_filter.h"
 #include "block_queue.h"
+#include "foreground_program.h"
 #include "key_input.h"
 #include "key_output.h"
 #include "key_table.h"
+#include "lock.h"
+#include "profiles.h"
 #include "settings.h"
 #include "stage_stamps.h"
 #include "text_codec.h"
@@ -31,6 +35,23 @@ bool WedgeEnding() { return g_endEvent && WaitForSingleObject(g_endEvent, 0) == 
 // Used by the output thread only; static so that typing allocates nothing.
 char g_outputBuffer[kFilterBufferSize];
 char g_suffixBuffer[kFilterBufferSize];
+char16_t g_programInFront[MAX_PATH];
+
+// Held while a barcode's record is chosen and read, and while the records
+// are loaded again. Never destroyed: the output thread may outlive statics.
+Lock& RecordsLock() {
+  alignas(Lock) static unsigned char storage[sizeof(Lock)];
+  static Lock* const lock = new (storage) Lock;
+  return *lock;
+}
+
+// The record that formats a barcode of `type` now. Without profiles the
+// program in front is not even looked up.
+const Settings& RecordFor(int32_t type) {
+  if (!g_profiles || g_profiles->Count() == 0) return *g_settings;
+  if (!ForegroundProgram(g_programInFront, MAX_PATH)) return *g_settings;
+  return g_profiles->For(g_programInFront, type);
+}
 
 uint8_t ReadValue(const uint8_t* value) { return value ? *value : 0; }
 
@@ -64,19 +85,29 @@ void TypeText(const char* text, const TypingExtras& extras, bool* typedBefore) {
 void OutputOne(char* item, size_t length) {
   std::memset(g_suffixBuffer, 0, sizeof g_suffixBuffer);
   std::memset(g_outputBuffer, 0, sizeof g_outputBuffer);
-  // Every producer pushes the terminator with the text; an item without one
-  // would send the filter reading past its end, so it is dropped.
-  const bool terminated = length > 0 && item[length - 1] == 0;
+  // Every producer pushes the terminator with the text, and maybe the type
+  // after it; an item without one would send the filter reading past its
+  // end, so it is dropped.
+  const char* end = static_cast<const char*>(std::memchr(item, 0, length));
+  const size_t textLength = end ? size_t(end - item) : length;
+  const bool terminated = textLength + 1 == length || textLength + 1 + sizeof(int32_t) == length;
+  int32_t type = 0;
+  if (textLength + 1 + sizeof(int32_t) == length) {
+    std::memcpy(&type, item + textLength + 1, sizeof type);
+  }
   int send = 0;
+  TypingExtras extras;
   if (terminated && g_settings) {
+    LockHolder hold(RecordsLock());
+    const Settings& record = RecordFor(type);
     const uint8_t suffixChar = ReadValue(g_suffixChar);
-    ExtractSuffix(*g_settings, suffixChar, g_suffixBuffer, item);
-    send = ApplyFilter(*g_settings, suffixChar, g_outputBuffer, item);
+    ExtractSuffix(record, suffixChar, g_suffixBuffer, item);
+    send = ApplyFilter(record, suffixChar, g_outputBuffer, item);
+    extras = TypingExtrasOf(record);
   }
   StampStage(kStageFiltered);
   OutputQueue.Release(item);
   if (send == 0) return;
-  const TypingExtras extras = g_settings ? TypingExtrasOf(*g_settings) : TypingExtras();
   if (extras.layoutKeys) TakeForegroundLayout();
   bool typedBefore = false;
   if (ReadValue(g_bufferType) == kBufferTypeClipboard) {
@@ -97,6 +128,26 @@ void OutputOne(char* item, size_t length) {
 }
 
 }  // namespace
+
+Profiles* g_profiles = nullptr;
+
+int PushForOutput(const char* text, size_t length, int32_t type) {
+  char typeBytes[sizeof type];
+  std::memcpy(typeBytes, &type, sizeof type);
+  return OutputQueue.Push(text, length + 1, typeBytes, sizeof typeBytes);
+}
+
+void LoadSettingsAndProfiles() {
+  if (!g_settings) return;
+  LockHolder hold(RecordsLock());
+  g_settings->Load();
+  if (g_profiles) g_profiles->Load(g_settings->IniPath);
+}
+
+void ClearProfiles() {
+  LockHolder hold(RecordsLock());
+  if (g_profiles) g_profiles->Clear();
+}
 
 void SetOutputReaderValues(const uint8_t* suffixChar, const uint8_t* bufferType) {
   g_suffixChar = suffixChar;

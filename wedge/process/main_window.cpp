@@ -11,6 +11,7 @@
 #include "reader_input.h"
 #include "resource.h"
 #include "scan_device.h"
+#include "settings_watch.h"
 #include "setup_programs.h"
 #include "shell.h"
 #include "stage_stamps.h"
@@ -217,6 +218,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case UM_TOGGLE_BULK:
       ToggleBulkMode();
+      return 0;
+    case UM_SETTINGS_CHANGED:
+      OnSettingsFileChanged();
+      return 0;
+    case WM_TIMER:
+      if (wParam != kSettingsRetryTimer) break;
+      OnSettingsFileChanged();
       return 0;
     case UM_TRAY_NOTIFY:
       if (lParam == WM_LBUTTONDOWN) ShowTrayMenu();

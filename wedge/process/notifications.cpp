@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "block_queue.h"
 #include "bulk_run.h"
 #include "counter_window.h"
@@ -123,14 +125,20 @@ int NotifyLEDThread() {
   return 1;
 }
 
+// Set while a ToggleBulkModeThread waits: every return of the wedge from
+// its settings (the settings program, a new SARNU.INI) asks for the
+// listener, and one is enough.
+std::atomic<bool> g_toggleListening{false};
+
 int ToggleBulkModeThread() {
-  if (!ToggleModeConfigured()) return 1;
+  if (!ToggleModeConfigured() || g_toggleListening.exchange(true)) return 1;
   SetThreadPriorityCe(2);
   HANDLE events[2] = {OpenEndEvent(), CreateEventW(nullptr, FALSE, FALSE, kSarnuBulkEventName)};
   if (!events[0] || !events[1]) {
     ShowEventError(L"ToggleBulkModeThread\r\nEvent\r\nERROR!");
     CloseIfOpen(events[0]);
     CloseIfOpen(events[1]);
+    g_toggleListening.store(false);
     return 0;
   }
   // A toggle asked while nobody listened is stale.
@@ -140,7 +148,8 @@ int ToggleBulkModeThread() {
     const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
     if (woke == WAIT_OBJECT_0) break;
     if (woke == WAIT_OBJECT_0 + 1) {
-      PostMessageW(MainWindow, UM_TOGGLE_BULK, 0, 0);
+      // Settings read since may have left toggle mode.
+      if (ToggleModeConfigured()) PostMessageW(MainWindow, UM_TOGGLE_BULK, 0, 0);
     } else if (woke == WAIT_FAILED) {
       // Waiting again after a failed wait would spin a core for ever.
       result = 0;
@@ -149,6 +158,7 @@ int ToggleBulkModeThread() {
   }
   CloseHandle(events[0]);
   CloseHandle(events[1]);
+  g_toggleListening.store(false);
   return result;
 }
 

@@ -8,9 +8,11 @@
 
 #include "device_libraries.h"
 #include "ini_file.h"
+#include "key_output.h"
 #include "notifications.h"
 #include "process_globals.h"
 #include "settings.h"
+#include "settings_watch.h"
 #include "terminal_settings.h"
 
 ScanDevice* g_scanDevice = nullptr;
@@ -358,7 +360,8 @@ int ScanDevice::Activate(int on) {
 int ScanDevice::ActivateSteps(int* result) {
   *result = 0;
   g_DvcLib.DvcSetLED(0, 0, 0, 0);
-  if (g_settings) g_settings->Load();
+  NoteSettingsFileRead();
+  LoadSettingsAndProfiles();
   if (ScannerType == kScannerNone) return 0;
   if (ScannerType == kScannerImager) *result = Open(0, 0);
   LoadReaderConfiguration();
@@ -394,6 +397,7 @@ int ScanDevice::EnterCamMode() {
   }
   if (g_settings) {
     // Held only until the next Load, which every activation does.
+    ClearProfiles();
     g_settings->SetBulkEnable(0);
     g_settings->ResetFilterDefaults();
     g_settings->SetPreamble(u"[[[");

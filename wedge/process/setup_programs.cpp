@@ -3,6 +3,7 @@
 #include "setup_programs.h"
 
 #include "bulk_run.h"
+#include "key_output.h"
 #include "keyboard_hook.h"
 #include "notifications.h"
 #include "process_globals.h"
@@ -57,7 +58,13 @@ void RunSetupProgram(WORD command) {
     return;
   }
   WaitForProgramEnd(process);
-  if (command == IDM_EXTENSION && g_settings) g_settings->Load();
+  if (command == IDM_EXTENSION) LoadSettingsAndProfiles();
+  ComeBack();
+  StartToggleBulkModeThread();
+}
+
+void ReloadSettingsFile() {
+  StepAside();
   ComeBack();
   StartToggleBulkModeThread();
 }

@@ -15,3 +15,7 @@ const wchar_t* SetupProgramPath(WORD command, int scannerType);
 // again. The reader is activated again whenever it was there to begin with,
 // also when the program could not be started, so the trigger works on.
 void RunSetupProgram(WORD command);
+
+// SARNU.INI replaced while the wedge runs: the same steps aside and back,
+// with no program between them; the activation reads the file again.
+void ReloadSettingsFile();

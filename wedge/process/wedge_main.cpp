@@ -16,10 +16,12 @@
 #include "keyboard_hook.h"
 #include "main_window.h"
 #include "process_globals.h"
+#include "profiles.h"
 #include "reader_input.h"
 #include "resource.h"
 #include "scan_device.h"
 #include "settings.h"
+#include "settings_watch.h"
 #include "shell.h"
 #include "short_threads.h"
 #include "stage_stamps.h"
@@ -69,6 +71,8 @@ int InitInstance(HINSTANCE instance) {
 }
 
 void ReleaseSettings() {
+  delete g_profiles;
+  g_profiles = nullptr;
   // The destructor commits a temporary copy that is still active.
   delete g_settings;
   g_settings = nullptr;
@@ -104,7 +108,7 @@ DWORD WINAPI ThreadEntry(LPVOID) {
 
 // The long-running threads, in their start order. Their handles are kept so
 // that exit can let them leave the queues before the queues go away.
-enum : int { kThreadCount = 3 };
+enum : int { kThreadCount = 4 };
 HANDLE g_threads[kThreadCount];
 
 void StartThreads() {
@@ -112,6 +116,7 @@ void StartThreads() {
       ThreadEntry<OutputThread>,
       ThreadEntry<LzrReadThread>,
       ThreadEntry<DataReaderEventListenerThread>,
+      ThreadEntry<SettingsWatchThread>,
   };
   for (int i = 0; i < kThreadCount; ++i) {
     g_threads[i] = CreateThread(nullptr, 0, procedures[i], nullptr, 0, nullptr);
@@ -183,6 +188,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
 
   g_settings = new (std::nothrow) Settings();
   if (!g_settings) return AbandonStartUp(mutex);
+  // Without room for profiles every barcode takes the main record.
+  g_profiles = new (std::nothrow) Profiles(*g_settings);
   StampStage(kStartSettings);
 
   if (!InitInstance(instance)) return AbandonStartUp(mutex);

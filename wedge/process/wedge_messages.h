@@ -10,6 +10,7 @@ enum : unsigned {
   UM_ACTIVATE_READER = 0x405,  // posted by WM_CREATE
   UM_TOGGLE_BULK = 0x406,      // ToggleBulkModeThread
   UM_IMAGER_DATA = 0x407,      // ImagerReadThread: a barcode is queued
+  UM_SETTINGS_CHANGED = 0x408,  // SettingsWatchThread: SARNU.INI changed and is quiet
   UM_READER_START = 0x465,     // DataReader client requests
   UM_READER_STOP = 0x466,
   UM_READER_CAMMODE = 0x467,

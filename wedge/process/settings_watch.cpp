@@ -1,0 +1,155 @@
+// The watch over SARNU.INI: the folder's change notification on a thread of
+// its own, and on the main window's thread the decision to read the file
+// again.
+#include "settings_watch.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "bulk_run.h"
+#include "file_system.h"
+#include "ini_file.h"
+#include "process_globals.h"
+#include "scan_device.h"
+#include "settings.h"
+#include "setup_programs.h"
+#include "wedge_events.h"
+#include "wedge_messages.h"
+
+namespace {
+
+// A product path's room, as the INI library keeps it.
+const size_t kPathUnits = 260;
+
+// Quiet time after the last change before the file is looked at: a copy in
+// progress changes the folder again and again.
+const DWORD kQuietMs = 500;
+
+struct FileStamp {
+  bool exists = false;
+  uint64_t size = 0;
+  uint64_t written = 0;
+  bool operator==(const FileStamp& o) const {
+    return exists == o.exists && size == o.size && written == o.written;
+  }
+};
+
+FileStamp g_read;  // main window's thread only
+
+// The settings file's system path; a bare name lives in "\Windows\", as the
+// INI library has it.
+bool SettingsFilePath(wchar_t* path, size_t units) {
+  const char16_t* ini = g_settings ? g_settings->IniPath : nullptr;
+  if (!ini || !*ini) return false;
+  bool bare = true;
+  for (const char16_t* p = ini; *p; ++p) bare = bare && *p != u'\\';
+  if (!bare) return MapProductPath(ini, path, units);
+  char16_t full[kPathUnits];
+  const char16_t prefix[] = u"\\windows\\";
+  size_t n = 0;
+  for (const char16_t* p = prefix; *p && n + 1 < kPathUnits; ++p) full[n++] = *p;
+  for (const char16_t* p = ini; *p && n + 1 < kPathUnits; ++p) full[n++] = *p;
+  full[n] = 0;
+  return MapProductPath(full, path, units);
+}
+
+FileStamp StampNow() {
+  FileStamp stamp;
+  wchar_t path[kPathUnits];
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!SettingsFilePath(path, kPathUnits) ||
+      !GetFileAttributesExW(path, GetFileExInfoStandard, &data)) {
+    return stamp;
+  }
+  stamp.exists = true;
+  stamp.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  stamp.written = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                  data.ftLastWriteTime.dwLowDateTime;
+  return stamp;
+}
+
+// Readable, and a settings file at all: at least one section. An emptied or
+// half-written file, or one of other text, is not taken.
+bool FileHoldsSettings() {
+  IniFile file = {};
+  if (!g_settings || !IniOpen(&file, g_settings->IniPath)) {
+    IniClose(&file);
+    return false;
+  }
+  bool section = false;
+  while (!section && IniNextLine(&file)) section = IniLineIsSectionHeader(file.line);
+  IniClose(&file);
+  return section;
+}
+
+bool RunUnderWay() {
+  const ScanDevice* device = g_scanDevice;
+  return (device && device->Scanning) || BulkCount.load() != 0;
+}
+
+// The folder part of `path`, in place; false when there is none.
+bool CutToFolder(wchar_t* path) {
+  wchar_t* last = nullptr;
+  for (wchar_t* p = path; *p; ++p) {
+    if (*p == L'\\') last = p;
+  }
+  if (!last) return false;
+  *(last == path ? last + 1 : last) = 0;
+  return true;
+}
+
+}  // namespace
+
+void NoteSettingsFileRead() { g_read = StampNow(); }
+
+void OnSettingsFileChanged() {
+  if (MainWindow) KillTimer(MainWindow, kSettingsRetryTimer);
+  const FileStamp now = StampNow();
+  if (!now.exists || now == g_read) return;
+  if (RunUnderWay()) {
+    if (MainWindow) SetTimer(MainWindow, kSettingsRetryTimer, kQuietMs, nullptr);
+    return;
+  }
+  if (!FileHoldsSettings() || !(StampNow() == now)) return;
+  ReloadSettingsFile();
+}
+
+int SettingsWatchThread() {
+  wchar_t folder[kPathUnits];
+  if (!SettingsFilePath(folder, kPathUnits) || !CutToFolder(folder)) return 0;
+  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, reinterpret_cast<const WCHAR*>(kEventSarnuEnd));
+  HANDLE change = FindFirstChangeNotificationW(
+      folder, FALSE,
+      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);
+  if (!end || change == INVALID_HANDLE_VALUE) {
+    if (end) CloseHandle(end);
+    if (change != INVALID_HANDLE_VALUE) FindCloseChangeNotification(change);
+    return 0;
+  }
+  const HANDLE events[2] = {end, change};
+  int result = 1;
+  DWORD wait = INFINITE;
+  for (;;) {
+    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, wait);
+    if (woke == WAIT_OBJECT_0) break;
+    if (woke == WAIT_OBJECT_0 + 1) {
+      // Another change: the quiet time starts over.
+      if (!FindNextChangeNotification(change)) {
+        result = 0;
+        break;
+      }
+      wait = kQuietMs;
+    } else if (woke == WAIT_TIMEOUT) {
+      wait = INFINITE;
+      if (MainWindow) PostMessageW(MainWindow, UM_SETTINGS_CHANGED, 0, 0);
+    } else {
+      // A failed wait would fail again at once and spin a core for ever.
+      result = 0;
+      break;
+    }
+  }
+  FindCloseChangeNotification(change);
+  CloseHandle(end);
+  return result;
+}
