@@ -162,7 +162,47 @@ int ToggleBulkModeThread() {
   return result;
 }
 
-void StartNotifyReadThread() { StartCounted<NotifyReadThread>(); }
+namespace {
+
+// Good reads waiting for their signals, counted; null until the signal
+// thread runs. Never closed: a reading thread may still count one in while
+// the wedge ends.
+std::atomic<HANDLE> g_goodReads{nullptr};
+
+}  // namespace
+
+int GoodReadSignalThread() {
+  HANDLE end = OpenEndEvent();
+  HANDLE reads = CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, nullptr);
+  if (!end || !reads) {
+    CloseIfOpen(end);
+    CloseIfOpen(reads);
+    return 0;
+  }
+  g_goodReads.store(reads);
+  const HANDLE events[2] = {end, reads};
+  int result = 1;
+  for (;;) {
+    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+    if (woke == WAIT_OBJECT_0) break;
+    if (woke == WAIT_OBJECT_0 + 1) {
+      NotifyReadThread();
+    } else if (woke == WAIT_FAILED) {
+      // Waiting again after a failed wait would spin a core for ever.
+      result = 0;
+      break;
+    }
+  }
+  g_goodReads.store(nullptr);
+  CloseHandle(end);
+  return result;
+}
+
+void StartNotifyReadThread() {
+  HANDLE reads = g_goodReads.load();
+  if (reads && ReleaseSemaphore(reads, 1, nullptr)) return;
+  StartCounted<NotifyReadThread>();
+}
 
 void StartToggleBulkModeThread() { StartCounted<ToggleBulkModeThread>(); }
 

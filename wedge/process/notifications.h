@@ -30,8 +30,18 @@ int NotifyLEDThread();
 // 0 after a "ToggleBulkModeThread\r\nEvent\r\nERROR!" box.
 int ToggleBulkModeThread();
 
-// Each runs its thread detached; the data path must never wait for feedback.
+// Long-running thread, started once by the entry procedure: the good-read
+// signals of every accepted barcode, one after the other, at the priority
+// NotifyReadThread takes. Starting a thread per barcode cost more than all
+// else the wedge does for it, and slowed the typing beside it. Ends at
+// EventSarnuEnd; 0 when its semaphore or the event cannot be had.
+int GoodReadSignalThread();
+
+// The good-read signals of one barcode: to the signal thread, or on a
+// thread of their own while none runs. The data path never waits for
+// feedback.
 void StartNotifyReadThread();
+// The bulk toggle's listener; one at most listens.
 void StartToggleBulkModeThread();
 
 // The main window's answer to UM_TOGGLE_BULK, on the UI thread: stop a

@@ -15,6 +15,7 @@
 #include "key_output.h"
 #include "keyboard_hook.h"
 #include "main_window.h"
+#include "notifications.h"
 #include "process_globals.h"
 #include "profiles.h"
 #include "reader_input.h"
@@ -108,7 +109,7 @@ DWORD WINAPI ThreadEntry(LPVOID) {
 
 // The long-running threads, in their start order. Their handles are kept so
 // that exit can let them leave the queues before the queues go away.
-enum : int { kThreadCount = 4 };
+enum : int { kThreadCount = 5 };
 HANDLE g_threads[kThreadCount];
 
 void StartThreads() {
@@ -117,6 +118,7 @@ void StartThreads() {
       ThreadEntry<LzrReadThread>,
       ThreadEntry<DataReaderEventListenerThread>,
       ThreadEntry<SettingsWatchThread>,
+      ThreadEntry<GoodReadSignalThread>,
   };
   for (int i = 0; i < kThreadCount; ++i) {
     g_threads[i] = CreateThread(nullptr, 0, procedures[i], nullptr, 0, nullptr);
