@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+class Settings;
+
 // One decoded barcode: `text` is writable and zero-terminated, `length` the
 // reader's character count, `type` its type code (laser) or symbology
 // identifier (imager). Returns 1 in every case; a refused barcode is dropped
@@ -19,3 +21,10 @@ int AcceptBarcode(char* text, uint32_t length, int32_t type);
 // "ClearComparisonQueueThread\r\nEvent\r\nERROR!" box.
 int ClearComparisonQueueThread(uint32_t scansAtRunEnd);
 void StartClearComparisonQueueThread();
+
+// A press that starts a bulk scan: the ended run's list is forgotten here
+// when the press comes too late to continue it (a short run, or past
+// BulkScannedListClearAfter seconds). Its clearing thread would do the
+// same, but a press quicker than that thread's start would otherwise
+// continue a run that was over.
+void ForgetEndedRunAtPress(const Settings& settings);

@@ -3,6 +3,8 @@
 // bulk_run.cpp; nothing here holds its lock while it waits or sends.
 #include <windows.h>
 
+#include <atomic>
+
 #include "barcode_filter.h"
 #include "block_queue.h"
 #include "bulk_collection.h"
@@ -125,14 +127,22 @@ bool LaterScanStarted(uint32_t scansAtRunEnd) {
   return device && device->ScanStarts.load() != scansAtRunEnd;
 }
 
+// In close mode 0 an open counter's countdown clears the list when it
+// closes. Without an open counter nothing else would ever clear it, and the
+// next run would silently refuse these barcodes.
+bool CounterForgetsRun(const Settings& settings) {
+  return settings.CounterEnabled && settings.CounterCloseMode == 0 && g_counterWindow;
+}
+
 void ForgetRunAfterTimeout(const Settings& settings, uint32_t scansAtRunEnd) {
-  if (LaterScanStarted(scansAtRunEnd)) return;
-  // In close mode 0 an open counter's countdown clears the list when it
-  // closes. Without an open counter nothing else would ever clear it, and
-  // the next run would silently refuse these barcodes.
-  if (settings.CounterEnabled && settings.CounterCloseMode == 0 && g_counterWindow) return;
+  if (LaterScanStarted(scansAtRunEnd) || CounterForgetsRun(settings)) return;
   ClearBulkRun();
 }
+
+// When the last run ended (GetTickCount), and whether one has ended since
+// the last scan started.
+std::atomic<uint32_t> g_runEndedAt{0};
+std::atomic<bool> g_runEnded{false};
 
 }  // namespace
 
@@ -169,7 +179,17 @@ int ClearComparisonQueueThread(uint32_t scansAtRunEnd) {
   return 1;
 }
 
+void ForgetEndedRunAtPress(const Settings& settings) {
+  if (!g_runEnded.exchange(false)) return;
+  const uint32_t since = GetTickCount() - g_runEndedAt.load();
+  const bool continues = since < uint32_t(settings.BulkScannedListClearAfter) * 1000 &&
+                         BulkCount.load() > settings.BulkScannedListClearImmediatelyUpto;
+  if (!continues && !CounterForgetsRun(settings)) ClearBulkRun();
+}
+
 void StartClearComparisonQueueThread() {
+  g_runEndedAt.store(GetTickCount());
+  g_runEnded.store(true);
   // Noted now, before the caller stops the run's scan and before a new press
   // could start the next one.
   const ScanDevice* device = g_scanDevice;

@@ -194,6 +194,7 @@ int ScanTrigger() {
     device->StartScan(device->AimerActive ? 0 : device->ScanTimeout);
     return 1;
   }
+  ForgetEndedRunAtPress(*settings);
   if (BulkLimitReached(*settings, BulkCount.load())) return 0;
   BulkRunEndedAtLimit.store(false);
   device->StartScan(0);
