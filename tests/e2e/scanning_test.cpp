@@ -46,10 +46,13 @@ TEST_F(Scanning, LaserReadsOneBarcodePerPressAndStopsByItself) {
   EXPECT_EQ(L"4006381333931\r\n", session_.Pad().Text());
   const std::vector<LogLine> log = SimLogSince(since);
   EXPECT_EQ(1, Count(log, "LZRStartScanning 3000"));
+  EXPECT_EQ(1, Count(log, "DvcPlayBuzzer 3 0 0")) << "no good-read beep";
 
   session_.Press();
   EXPECT_EQ(L"4006381333931\r\nSECOND\r\n", Typed(L"4006381333931\r\nSECOND\r\n"));
   session_.Release();
+  EXPECT_TRUE(WaitForLog("DvcPlayBuzzer 3 0 0", since, 5000));
+  EXPECT_EQ(2, Count(SimLogSince(since), "DvcPlayBuzzer 3 0 0")) << "one beep per barcode";
 }
 
 // The signal's last status says something else (a quick release's stop

@@ -130,6 +130,23 @@ void StartThreads() {
 // keep the wedge from ending.
 enum : DWORD { kThreadEndMilliseconds = 3000 };
 
+// Waits for one thread, at most `bound` after `start`, answering what is
+// sent to this thread meanwhile: a key that the output thread sent just
+// before the hook came off waits for the hook's answer, which only this
+// thread gives, and would otherwise hold the output thread until the
+// system gives up on the hook.
+bool WaitAnswering(HANDLE thread, DWORD start, DWORD bound) {
+  for (;;) {
+    const DWORD spent = GetTickCount() - start;
+    const DWORD left = spent < bound ? bound - spent : 0;
+    const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_SENDMESSAGE);
+    if (woke == WAIT_OBJECT_0) return true;
+    if (woke != WAIT_OBJECT_0 + 1) return false;
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  }
+}
+
 // The terminal cannot wait for all of several objects at once, so each
 // thread is awaited in turn, all of them within the one time bound.
 bool WaitForThreads() {
@@ -137,9 +154,7 @@ bool WaitForThreads() {
   bool ended = true;
   for (HANDLE h : g_threads) {
     if (!h) continue;
-    const DWORD spent = GetTickCount() - start;
-    const DWORD left = spent < kThreadEndMilliseconds ? kThreadEndMilliseconds - spent : 0;
-    if (WaitForSingleObject(h, left) == WAIT_TIMEOUT) {
+    if (!WaitAnswering(h, start, kThreadEndMilliseconds)) {
       ended = false;
       break;
     }
