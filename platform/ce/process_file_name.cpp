@@ -1,7 +1,6 @@
-// The program in front on the terminal: the process of the foreground
-// window, found in a process snapshot of the tool help library, whose
-// entries name the executable file.
-#include "foreground_program.h"
+// A process's file name on the terminal: found in a process snapshot of the
+// tool help library, whose entries name the executable file.
+#include "process_file_name.h"
 
 #include <windows.h>
 
@@ -38,10 +37,10 @@ namespace {
 const DWORD kSnapProcesses = 0x00000002;
 const DWORD kSnapNoHeaps = 0x40000000;
 
-DWORD g_lastProcess = 0;
-WCHAR g_lastName[MAX_PATH];
+}  // namespace
 
-bool NameOf(DWORD process) {
+bool ProcessFileName(unsigned long process, wchar_t* name, size_t units) {
+  if (units == 0) return false;
   HANDLE snapshot = CreateToolhelp32Snapshot(kSnapProcesses | kSnapNoHeaps, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return false;
   CeProcessEntry entry = {};
@@ -51,31 +50,10 @@ bool NameOf(DWORD process) {
        more = Process32Next(snapshot, &entry)) {
     if (entry.th32ProcessID != process) continue;
     const WCHAR* slash = std::wcsrchr(entry.szExeFile, L'\\');
-    std::wcsncpy(g_lastName, slash ? slash + 1 : entry.szExeFile, MAX_PATH - 1);
-    g_lastName[MAX_PATH - 1] = 0;
+    std::wcsncpy(name, slash ? slash + 1 : entry.szExeFile, units - 1);
+    name[units - 1] = 0;
     found = true;
   }
   CloseToolhelp32Snapshot(snapshot);
   return found;
-}
-
-}  // namespace
-
-bool ForegroundProgram(char16_t* name, size_t units) {
-  if (!name || units == 0) return false;
-  name[0] = 0;
-  DWORD process = 0;
-  HWND front = GetForegroundWindow();
-  if (!front) return false;
-  GetWindowThreadProcessId(front, &process);
-  if (process == 0) return false;
-  if (process != g_lastProcess) {
-    g_lastProcess = 0;
-    if (!NameOf(process)) return false;
-    g_lastProcess = process;
-  }
-  size_t i = 0;
-  for (; i + 1 < units && g_lastName[i]; ++i) name[i] = char16_t(g_lastName[i]);
-  name[i] = 0;
-  return true;
 }
