@@ -10,6 +10,7 @@
 
 #include "e2e_support.h"
 #include "key_sink.h"
+#include "reader_client.h"
 #include "sim_log.h"
 #include "wedge_session.h"
 
@@ -255,6 +256,17 @@ TEST_F(Scanning, NewSettingsFileIsTakenWhileTheWedgeRuns) {
   ASSERT_TRUE(WaitForLog("LZROpen 0 0", since, 10000)) << "not taken after the run";
   scanOne(L"Q");
   EXPECT_EQ(run + L"C:Q\r\n", Typed(run + L"C:Q\r\n"));
+
+  // A reader that a client stopped stays stopped; its start reads the file.
+  ReaderClient client;
+  ASSERT_TRUE(client.Complete());
+  client.ResetStates();
+  SetEvent(client.request[ReaderClient::kStop]);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client.state[ReaderClient::kStop], 20000));
+  since = SimNow();
+  ASSERT_TRUE(WriteWholeFile(WedgeIniPath(), preamble("D:")));
+  Sleep(1500);
+  EXPECT_EQ(0, Count(SimLogSince(since), "LZROpen 0 0")) << "a stopped reader was opened";
 }
 
 TEST_F(Scanning, CameraModeFramesTheNextBarcodeUntilTheNextStart) {

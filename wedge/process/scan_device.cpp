@@ -46,6 +46,7 @@ ScanDevice::ScanDevice(HWND mainWindow)
       BulkActive(0),
       AimerActive(0),
       IsOpen(0),
+      InCamMode(0),
       Scanning(0),
       ScanStarts(0),
       StartedEvent(nullptr),
@@ -346,6 +347,7 @@ void ScanDevice::LoadReaderConfiguration() {
 }
 
 int ScanDevice::Activate(int on) {
+  InCamMode = 0;
   if (!on) {
     g_DvcLib.DvcSetLED(0, 0, 0, 0);
     StopScan();
@@ -417,5 +419,6 @@ int ScanDevice::EnterCamMode() {
   if (StoppedEvent) ResetEvent(StoppedEvent);
   if (StartedEvent) SetEvent(StartedEvent);
   if (CamModeActiveEvent) SetEvent(CamModeActiveEvent);
+  InCamMode = 1;
   return 1;
 }

@@ -91,6 +91,8 @@ class ScanDevice {
   uint32_t BulkActive;
   uint32_t AimerActive;
   uint32_t IsOpen;
+  // Set by EnterCamMode, cleared by every activation and deactivation.
+  uint32_t InCamMode;
   uint32_t Scanning;
   // Scans started so far. A bulk run's end notes it, so that the forget
   // timer can tell a new scan of the same run from the run's own scan whose

@@ -105,6 +105,10 @@ void NoteSettingsFileRead() { g_read = StampNow(); }
 
 void OnSettingsFileChanged() {
   if (MainWindow) KillTimer(MainWindow, kSettingsRetryTimer);
+  // A reader that a client stopped or framed in camera mode stays as the
+  // client left it; the start that ends that state reads the file anyway.
+  const ScanDevice* device = g_scanDevice;
+  if (!device || !device->IsOpen || device->InCamMode) return;
   const FileStamp now = StampNow();
   if (!now.exists || now == g_read) return;
   if (RunUnderWay()) {

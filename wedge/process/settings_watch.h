@@ -14,8 +14,9 @@ int SettingsWatchThread();
 void NoteSettingsFileRead();
 
 // The main window's answer to UM_SETTINGS_CHANGED and to its retry timer:
-// a file that differs from the one read last is read again, unless a scan
-// or a bulk run is under way (then asked again in half a second), the file
+// a file that differs from the one read last is read again, unless the
+// reader is closed or in camera mode (its next start reads the file), a
+// scan or a bulk run is under way (then asked again in half a second), the file
 // cannot be read or holds no section (the settings in force stay; the next
 // change tries again), or it changed while it was looked at (its next
 // change comes).
