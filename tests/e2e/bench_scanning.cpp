@@ -47,14 +47,11 @@ std::vector<std::string> Barcodes(char prefix, int count, int set = 0) {
 
 // "median m (p10..p90 lo..hi of n)" of a set of measurements; of a few
 // turns, that is their least and greatest.
-std::string MedianAndSpread(const std::vector<double>& values, const char* format) {
+std::string MedianAndSpread(const std::vector<double>& values, int decimals) {
   char text[128];
-  char median[32], low[32], high[32];
-  std::snprintf(median, sizeof median, format, Percentile(values, 0.5));
-  std::snprintf(low, sizeof low, format, Percentile(values, 0.1));
-  std::snprintf(high, sizeof high, format, Percentile(values, 0.9));
-  std::snprintf(text, sizeof text, "median %s (p10..p90 %s..%s of %zu)", median, low, high,
-                values.size());
+  std::snprintf(text, sizeof text, "median %.*f (p10..p90 %.*f..%.*f of %zu)", decimals,
+                Percentile(values, 0.5), decimals, Percentile(values, 0.1), decimals,
+                Percentile(values, 0.9), values.size());
   return text;
 }
 
@@ -134,18 +131,12 @@ int Fail(const char* what) {
 // Where one barcode's latency goes: single barcodes through the wedge's
 // stamped build, each stage the median time from the stage before.
 bool PrintStageBreakdown(KeySink& sink) {
-  HANDLE mapping = OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, SARNU_STAGE_STAMP_MAPPING);
-  StageStampTable* table =
-      mapping ? static_cast<StageStampTable*>(
-                    MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(StageStampTable)))
-              : nullptr;
+  HANDLE mapping = nullptr;
+  StageStampTable* table = MapStageStamps(false, &mapping);
   if (!table) return false;
-  // Spans between two stamps; -1 is the moment the barcode was queued to
-  // the reader, kStageCount the arrival of its last character.
-  const struct {
-    const char* name;
-    int from, to;
-  } spans[] = {
+  // -1 is the moment the barcode was queued to the reader, kStageCount the
+  // arrival of its last character.
+  const StampSpan spans[] = {
       {"barcode queued to reader signal (the simulator)", -1, kStageReaderSignal},
       {"reader signal to LzrReadThread awake", kStageReaderSignal, kStageReaderAwake},
       {"read and AcceptBarcode until queued for output", kStageReaderAwake, kStageQueued},
@@ -167,9 +158,7 @@ bool PrintStageBreakdown(KeySink& sink) {
     auto at = [&](int stage) {
       return stage < 0 ? queued : stage == kStageCount ? arrived : LONGLONG(table->stamp[stage]);
     };
-    for (size_t i = 0; i < kSpans; ++i) {
-      took[i].push_back(BenchMicroseconds(at(spans[i].to) - at(spans[i].from)));
-    }
+    AddSpans(spans, at, took);
     whole.push_back(BenchMicroseconds(arrived - queued));
   }
   double total = 0;
@@ -262,27 +251,25 @@ int main() {
               "bare in turn\n",
               ratios.size(), kBarcodes);
   std::printf("scanning wedge: %s barcodes/s; bare key injection: %s barcodes/s\n",
-              MedianAndSpread(wedgeRates, "%.0f").c_str(),
-              MedianAndSpread(bareRates, "%.0f").c_str());
-  std::printf("scanning wedge/bare time ratio: %s\n", MedianAndSpread(ratios, "%.2f").c_str());
+              MedianAndSpread(wedgeRates, 0).c_str(),
+              MedianAndSpread(bareRates, 0).c_str());
+  std::printf("scanning wedge/bare time ratio: %s\n", MedianAndSpread(ratios, 2).c_str());
   std::printf("scan latency median: %.0f us, p99: %.0f us (reader to last typed character)\n",
               Percentile(wedgeLatency, 0.5), Percentile(wedgeLatency, 0.99));
   const std::vector<double> latencyRatios = Ratios(wedgeLatency, bareLatency);
   std::printf("bare latency median: %.0f us, p99: %.0f us; latency ratio: %s\n",
               Percentile(bareLatency, 0.5), Percentile(bareLatency, 0.99),
-              MedianAndSpread(latencyRatios, "%.2f").c_str());
+              MedianAndSpread(latencyRatios, 2).c_str());
   const std::vector<double> profileRatios = Ratios(profileLatency, profileBare);
-  std::printf("scan latency with ten profiles that do not hold: median %.0f us; latency ratio: %s\n",
-              Percentile(profileLatency, 0.5), MedianAndSpread(profileRatios, "%.2f").c_str());
+  std::printf("scan latency, ten profiles that do not hold: median %.0f us; latency ratio: %s\n",
+              Percentile(profileLatency, 0.5), MedianAndSpread(profileRatios, 2).c_str());
   std::printf("ten profiles/none latency ratio: %.2f (each against bare in its turns)\n",
               Percentile(profileRatios, 0.5) / Percentile(latencyRatios, 0.5));
   if (!session.Exit()) return Fail("the wedge did not exit cleanly");
 
   WedgeSession stamped;
   stamped.program = L"SarnuStamped.exe";
-  if (!stamped.Start("laser", SessionIni("[BulkScanning]\r\nBulkEnable=1\r\nBulkActivationMode=0\r\n"
-                                         "[BulkCounterWindow]\r\nCounterEnabled=0\r\n"),
-                     &why)) {
+  if (!stamped.Start("laser", SessionIni(kBulkIni), &why)) {
     return Fail(why.c_str());
   }
   if (!sink.Open()) return Fail("the key sink did not get the focus");

@@ -8,7 +8,6 @@
 
 #include "bench_support.h"
 #include "settings_sheet.h"
-#include "stage_stamps.h"
 #include "wedge_session.h"
 
 namespace {
@@ -79,17 +78,11 @@ bool CompareStarts(const char* what, const char* baseline, A timeA, B timeB) {
 // each span the median time between two stamps. The first span is the
 // process start itself, which the bare tray program pays as well.
 bool PrintStartStages(HANDLE started) {
-  // Made here, so that it outlives each stamped wedge.
-  HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                      sizeof(StageStampTable), SARNU_STAGE_STAMP_MAPPING);
-  auto* table = mapping ? static_cast<StageStampTable*>(MapViewOfFile(
-                              mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(StageStampTable)))
-                        : nullptr;
+  HANDLE mapping = nullptr;
+  StageStampTable* table = MapStageStamps(true, &mapping);
   if (!table) return false;
-  const struct {
-    const char* name;
-    int from, to;  // -1 the process start, kStampCount the reader active
-  } spans[] = {
+  // -1 is the process start, kStampCount the reader active.
+  const StampSpan spans[] = {
       {"process start to the entry procedure", -1, kStartEntered},
       {"reader libraries loaded", kStartEntered, kStartLibraries},
       {"reader detected, SARNU.INI read", kStartLibraries, kStartSettings},
@@ -104,12 +97,12 @@ bool PrintStartStages(HANDLE started) {
     for (auto& stamp : table->stamp) stamp = 0;
     LONGLONG ticks[2] = {};
     if (TimeToActiveReader(started, L"SarnuStamped.exe", ticks) < 0) return false;
-    for (size_t i = 0; i < sizeof spans / sizeof spans[0]; ++i) {
-      auto at = [&](int stage) {
-        return stage < 0 ? ticks[0] : stage == kStampCount ? ticks[1] : table->stamp[stage];
-      };
-      took[i].push_back(BenchMicroseconds(at(spans[i].to) - at(spans[i].from)));
-    }
+    AddSpans(
+        spans,
+        [&](int stage) {
+          return stage < 0 ? ticks[0] : stage == kStampCount ? ticks[1] : table->stamp[stage];
+        },
+        took);
   }
   for (size_t i = 0; i < sizeof spans / sizeof spans[0]; ++i) {
     printf("wedge start stage %-40s median %7.1f ms\n", spans[i].name,

@@ -1,11 +1,14 @@
-// Timing for the e2e benchmarks: the performance counter in microseconds and
-// percentiles of a set of measurements.
+// Timing for the e2e benchmarks: the performance counter in microseconds,
+// percentiles of a set of measurements, and the spans between the stamped
+// wedge's stage stamps.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
 #include <vector>
+
+#include "stage_stamps.h"
 
 inline LONGLONG BenchNow() {
   LARGE_INTEGER t;
@@ -27,4 +30,32 @@ inline double Percentile(std::vector<double> values, double fraction) {
   std::sort(values.begin(), values.end());
   const size_t index = size_t(fraction * double(values.size() - 1) + 0.5);
   return values[std::min(index, values.size() - 1)];
+}
+
+// The stamped wedge's stage table, mapped, its mapping in *mapping;
+// `create`: made here, so that it outlives each stamped wedge. Null when it
+// cannot be had.
+inline StageStampTable* MapStageStamps(bool create, HANDLE* mapping) {
+  *mapping = create ? CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                         sizeof(StageStampTable), SARNU_STAGE_STAMP_MAPPING)
+                    : OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, SARNU_STAGE_STAMP_MAPPING);
+  if (!*mapping) return nullptr;
+  return static_cast<StageStampTable*>(
+      MapViewOfFile(*mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(StageStampTable)));
+}
+
+// The time between two stamps; a benchmark numbers the moments outside the
+// table (before the first stamp, after the last) itself.
+struct StampSpan {
+  const char* name;
+  int from, to;
+};
+
+// One pass's microseconds of every span into `took`; `at(stage)` gives the
+// moment's performance-counter ticks.
+template <size_t N, typename At>
+void AddSpans(const StampSpan (&spans)[N], At at, std::vector<double> (&took)[N]) {
+  for (size_t i = 0; i < N; ++i) {
+    took[i].push_back(BenchMicroseconds(at(spans[i].to) - at(spans[i].from)));
+  }
 }
