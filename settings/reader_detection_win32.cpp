@@ -74,36 +74,54 @@ bool UseNewerLocation(const ReaderFiles& files) {
   return Exists(files.newer) || Exists(kNewerFolder);
 }
 
+// One active driver's key: does its Name hold exactly `name`? The stored
+// size must be the name and its terminator, so a longer name that merely
+// starts the same never matches.
+bool DriverKeyNames(HKEY active, const wchar_t* number, const char16_t* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(active, number, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  wchar_t value[260];  // 520 bytes
+  DWORD bytes = sizeof value;
+  const LONG read =
+      RegQueryValueExW(key, L"Name", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &bytes);
+  RegCloseKey(key);
+  const size_t nameUnits = WideLength(name) + 1;
+  if (read != ERROR_SUCCESS || bytes != nameUnits * sizeof(wchar_t)) return false;
+  for (size_t i = 0; i < nameUnits; ++i) {
+    if (char16_t(value[i]) != name[i]) return false;
+  }
+  return true;
+}
+
+bool IsDriverNumber(const wchar_t* number, DWORD units) {
+  return units == 2 && number[0] >= L'0' && number[0] <= L'9' && number[1] >= L'0' &&
+         number[1] <= L'9' && !(number[0] == L'0' && number[1] == L'0');
+}
+
 }  // namespace
 
+// The active drivers are the keys "Drivers\Active\01" to "...\99". Only
+// the keys that exist are read: trying each of the 99 numbers would cost a
+// registry call per number, three times over while a reader is detected.
 bool IsDriverActive(const char16_t* name) {
   if (name == nullptr) return false;
-  const size_t nameUnits = WideLength(name) + 1;  // with the terminator, as stored
-  for (int n = 1; n <= 99; ++n) {
-    wchar_t keyName[32];
-    wsprintfW(keyName, L"Drivers\\Active\\%.2d", n);
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
-      continue;
-    }
-    wchar_t value[260];  // 520 bytes
-    DWORD bytes = sizeof value;
-    const LONG read =
-        RegQueryValueExW(key, L"Name", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &bytes);
-    RegCloseKey(key);
-    // The stored size must be the name and its terminator exactly, so a
-    // longer name that merely starts the same never matches.
-    if (read != ERROR_SUCCESS || bytes != nameUnits * sizeof(wchar_t)) continue;
-    bool same = true;
-    for (size_t i = 0; i < nameUnits; ++i) {
-      if (char16_t(value[i]) != name[i]) {
-        same = false;
-        break;
-      }
-    }
-    if (same) return true;
+  HKEY active = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Drivers\\Active", 0, KEY_READ, &active) !=
+      ERROR_SUCCESS) {
+    return false;
   }
-  return false;
+  bool found = false;
+  for (DWORD index = 0; !found; ++index) {
+    wchar_t number[8];
+    DWORD units = 8;
+    const LONG listed =
+        RegEnumKeyExW(active, index, number, &units, nullptr, nullptr, nullptr, nullptr);
+    if (listed == ERROR_MORE_DATA) continue;  // longer than a driver's number
+    if (listed != ERROR_SUCCESS) break;
+    found = IsDriverNumber(number, units) && DriverKeyNames(active, number, name);
+  }
+  RegCloseKey(active);
+  return found;
 }
 
 int32_t DetectScanner() {
