@@ -352,34 +352,51 @@ bool IniLineKeyValue(const IniLine& line, const char16_t** key, size_t* keyLengt
   return true;
 }
 
+size_t IniFindIn(IniFile* file, const char16_t* section, const char16_t* key, char16_t* buffer,
+                 size_t size) {
+  if (!section || !key) return 0;
+  file->position = 0;
+  bool inSection = false;
+  while (IniNextLine(file)) {
+    const IniLine& line = file->line;
+    if (!inSection) {
+      inSection = IniLineIsSection(line, section);
+      continue;
+    }
+    if (IniLineIsSectionHeader(line)) return 0;
+    const char16_t* lineKey;
+    const char16_t* value;
+    size_t keyLength, valueLength;
+    if (IniLineKeyValue(line, &lineKey, &keyLength, &value, &valueLength) &&
+        KeyMatches(lineKey, keyLength, key)) {
+      if (!buffer || size == 0) return 0;
+      const size_t copied = valueLength < size - 1 ? valueLength : size - 1;
+      memcpy(buffer, value, copied * sizeof(char16_t));
+      buffer[copied] = 0;
+      return copied;
+    }
+  }
+  return 0;
+}
+
+void IniGetStringIn(IniFile* file, const char16_t* section, const char16_t* key,
+                    const char16_t* defaultText, char16_t* buffer, size_t size) {
+  if (!buffer || size == 0) return;
+  if (IniFindIn(file, section, key, buffer, size) == 0) WideCopy(buffer, size, defaultText);
+}
+
+int IniGetIntIn(IniFile* file, const char16_t* section, const char16_t* key, int defaultValue) {
+  char16_t buffer[kIntBufferUnits];
+  if (IniFindIn(file, section, key, buffer, kIntBufferUnits) == 0) return defaultValue;
+  return IniParseInt(buffer);
+}
+
 size_t IniFind(const char16_t* section, const char16_t* key, char16_t* buffer, size_t size,
                const char16_t* path) {
   if (!section || !key || !path) return 0;
   IniFile file;
-  size_t copied = 0;
-  if (IniOpen(&file, path)) {
-    bool inSection = false;
-    while (IniNextLine(&file)) {
-      const IniLine& line = file.line;
-      if (!inSection) {
-        inSection = IniLineIsSection(line, section);
-        continue;
-      }
-      if (IniLineIsSectionHeader(line)) break;
-      const char16_t* lineKey;
-      const char16_t* value;
-      size_t keyLength, valueLength;
-      if (IniLineKeyValue(line, &lineKey, &keyLength, &value, &valueLength) &&
-          KeyMatches(lineKey, keyLength, key)) {
-        if (buffer && size > 0) {
-          copied = valueLength < size - 1 ? valueLength : size - 1;
-          memcpy(buffer, value, copied * sizeof(char16_t));
-          buffer[copied] = 0;
-        }
-        break;
-      }
-    }
-  }
+  IniOpen(&file, path);
+  const size_t copied = IniFindIn(&file, section, key, buffer, size);
   IniClose(&file);
   return copied;
 }

@@ -1,7 +1,7 @@
 // The profile-file library: reads one value of a key in a section of an INI
 // file, and writes, replaces or deletes one by rewriting the whole file
 // through a temporary file. Stateless: every call opens, reads and closes the
-// file itself.
+// file itself, but for the readers that take a file the caller opened.
 //
 // Paths: a path without any backslash names a file in "\windows\"; a path
 // with a backslash is used as it is. Files starting with FF FE are UTF-16LE,
@@ -48,6 +48,16 @@ void IniGetString(const char16_t* section, const char16_t* key,
 // range saturate), or `defaultValue` when IniFind finds nothing.
 int IniGetInt(const char16_t* section, const char16_t* key, int defaultValue,
               const char16_t* path);
+
+// The same three on a file already read with IniOpen, for a caller that
+// reads many keys of one file: the file is read once, not once per key, and
+// every key comes from the same version of it. A file that could not be
+// opened reads as a missing one.
+size_t IniFindIn(IniFile* file, const char16_t* section, const char16_t* key, char16_t* buffer,
+                 size_t size);
+void IniGetStringIn(IniFile* file, const char16_t* section, const char16_t* key,
+                    const char16_t* defaultText, char16_t* buffer, size_t size);
+int IniGetIntIn(IniFile* file, const char16_t* section, const char16_t* key, int defaultValue);
 
 // Text read as IniGetInt reads a value: leading blanks and one sign
 // allowed, reading stops at the first other character (none: 0), values

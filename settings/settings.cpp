@@ -124,10 +124,10 @@ RgbColor DefaultColor(int value) {
   return ParseColorText(text);
 }
 
-// ---- Load: one read per key, each stored through its setter.
+// ---- Load: the file read once, each key stored through its setter.
 
 #define SARNU_LOAD_Int(section, key, def) \
-  record.Set##key(IniGetInt(u"" #section, u"" #key, def, record.IniPath));
+  record.Set##key(IniGetIntIn(file, u"" #section, u"" #key, def));
 #define SARNU_LOAD_Flag SARNU_LOAD_Int
 #define SARNU_LOAD_U8 SARNU_LOAD_Int
 #define SARNU_LOAD_U16 SARNU_LOAD_Int
@@ -136,7 +136,7 @@ RgbColor DefaultColor(int value) {
 #define SARNU_LOAD_Text(section, key, def)                                           \
   {                                                                                  \
     char16_t text[kTextUnits + 1];                                                   \
-    IniGetString(u"" #section, u"" #key, u"", text, kTextUnits + 1, record.IniPath); \
+    IniGetStringIn(file, u"" #section, u"" #key, u"", text, kTextUnits + 1);         \
     record.Set##key(text);                                                           \
   }
 #define SARNU_LOAD_CharSet SARNU_LOAD_Text
@@ -145,7 +145,7 @@ RgbColor DefaultColor(int value) {
     char16_t defaultText[7];                                                             \
     FormatColorText(ColorFromValue(def), defaultText);                                   \
     char16_t text[kTextUnits];                                                           \
-    IniGetString(u"" #section, u"" #key, defaultText, text, kTextUnits, record.IniPath); \
+    IniGetStringIn(file, u"" #section, u"" #key, defaultText, text, kTextUnits);         \
     RgbColor color = ParseColorText(text);                                               \
     record.Set##key##Red(color.Red);                                                     \
     record.Set##key##Green(color.Green);                                                 \
@@ -153,10 +153,14 @@ RgbColor DefaultColor(int value) {
   }
 
 void LoadAll(Settings& record) {
+  IniFile opened;
+  IniFile* const file = &opened;
+  IniOpen(file, record.IniPath);
 #define SARNU_LOAD_FIELD(group, section, key, kind, def, lo, hi) \
   SARNU_LOAD_##kind(section, key, def)
   SARNU_SETTINGS_FIELDS(SARNU_LOAD_FIELD)
 #undef SARNU_LOAD_FIELD
+  IniClose(file);
 }
 
 // ---- One key line's value, stored as Load stores what it reads.
