@@ -377,17 +377,22 @@ std::wstring FromAnsi(const std::string& bytes) {
   return text;
 }
 
+bool PutClipboardUnits(const std::wstring& text) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  if (!block) return false;
+  std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t*>(GlobalLock(block)));
+  GlobalUnlock(block);
+  if (SetClipboardData(CF_UNICODETEXT, block)) return true;
+  GlobalFree(block);
+  return false;
+}
+
 bool PutClipboardText(const std::wstring& text) {
   if (!OpenClipboard(nullptr)) return false;
   EmptyClipboard();
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-  if (block) {
-    std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t*>(GlobalLock(block)));
-    GlobalUnlock(block);
-    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
-  }
+  const bool put = PutClipboardUnits(text);
   CloseClipboard();
-  return block != nullptr;
+  return put;
 }
 
 std::wstring ClipboardText() {

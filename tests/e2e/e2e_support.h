@@ -157,6 +157,8 @@ std::wstring SaveScreenshot(const wchar_t* name);
 // The clipboard's Unicode text as a user's copy puts it there, and read back
 // ("<busy>" when the clipboard cannot be opened).
 bool PutClipboardText(const std::wstring& text);
+// The same into a clipboard the caller has opened and emptied.
+bool PutClipboardUnits(const std::wstring& text);
 std::wstring ClipboardText();
 
 // A UTF-16 text from narrow bytes of the ANSI code page.

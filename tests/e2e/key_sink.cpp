@@ -2,6 +2,8 @@
 // appends each WM_CHAR under a lock, read by the test thread.
 #include "key_sink.h"
 
+#include "e2e_support.h"
+
 namespace {
 const wchar_t kSinkClass[] = L"SarnuKeySink";
 }
@@ -26,6 +28,10 @@ LRESULT CALLBACK KeySink::Procedure(HWND window, UINT message, WPARAM wParam, LP
       const wchar_t* text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
       for (const wchar_t* p = text; p && *p; ++p) self->Append(*p);
       if (text) GlobalUnlock(data);
+      if (!self->copyAfterPaste_.empty()) {
+        EmptyClipboard();
+        PutClipboardUnits(self->copyAfterPaste_);
+      }
       CloseClipboard();
     }
     return 0;

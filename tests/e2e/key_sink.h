@@ -34,7 +34,12 @@ class KeySink {
   std::vector<LONGLONG> Stamps();
   // From now on Ctrl+V is taken as a paste that reads the clipboard only
   // `delayMs` later, as a slow application would; its text joins the rest.
-  void PasteLate(DWORD delayMs) { pasteDelayMs_ = delayMs; }
+  // With `copy`, the sink then copies that text of its own at once, while
+  // it still has the clipboard open.
+  void PasteLate(DWORD delayMs, const std::wstring& copy = std::wstring()) {
+    pasteDelayMs_ = delayMs;
+    copyAfterPaste_ = copy;
+  }
   // GetTickCount64 / QueryPerformanceCounter when the last character arrived.
   ULONGLONG LastCharacterTick();
   LONGLONG LastCharacterCounter();
@@ -55,6 +60,7 @@ class KeySink {
   std::wstring text_;
   std::vector<LONGLONG> stamps_;
   DWORD pasteDelayMs_ = 0;
+  std::wstring copyAfterPaste_;
   ULONGLONG lastTick_ = 0;
   LONGLONG lastCounter_ = 0;
 };

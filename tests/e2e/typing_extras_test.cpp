@@ -52,15 +52,25 @@ TEST(TypingExtras, KeyDelaySpacesEveryCharacterAndTheSuffix) {
 // time after the Ctrl+V. With KeepClipboard the user's text is back after
 // each barcode the target took; without it the last barcode stays, as
 // described, and so it does for a target that pastes only after the
-// two-second bound: it must still paste the barcode.
+// two-second bound: it must still paste the barcode. A clipboard monitor
+// reading first gets the barcode but is no paste, so the target still pastes
+// the barcode; a copy the target makes of its own stays on the clipboard.
 TEST(TypingExtras, KeepClipboardGivesTheUsersTextBackAfterEveryPaste) {
+  enum Other { kNobody, kMonitorReadsFirst, kTargetCopies };
   struct Case {
     bool keep;
     DWORD lateMs;  // 0: notepad takes the paste
     int barcodes;
-  } cases[] = {{true, 0, 10}, {true, 400, 3}, {false, 0, 2}, {true, 2600, 1}};
+    Other other;
+  } cases[] = {{true, 0, 10, kNobody},
+               {true, 400, 3, kNobody},
+               {false, 0, 2, kNobody},
+               {true, 2600, 1, kNobody},
+               {true, 1000, 1, kMonitorReadsFirst},
+               {true, 400, 1, kTargetCopies}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.keep ? "kept" : "not kept") + (c.lateMs ? ", late target" : ""));
+    SCOPED_TRACE(std::string(c.keep ? "kept" : "not kept") + (c.lateMs ? ", late target" : "") +
+                 ", other " + std::to_string(c.other));
     WedgeSession session;
     session.presets = {L"buffer-type 3", L"suffix-code 3"};
     std::string why;
@@ -73,7 +83,7 @@ TEST(TypingExtras, KeepClipboardGivesTheUsersTextBackAfterEveryPaste) {
         << why;
     KeySink sink;
     if (c.lateMs) {
-      sink.PasteLate(c.lateMs);
+      sink.PasteLate(c.lateMs, c.other == kTargetCopies ? L"the target's own copy" : L"");
       ASSERT_TRUE(sink.Open());
     }
     ASSERT_TRUE(PutClipboardText(L"the user's own text"));
@@ -85,12 +95,17 @@ TEST(TypingExtras, KeepClipboardGivesTheUsersTextBackAfterEveryPaste) {
       // The sink's own late paste lands behind the suffix's key.
       expected += c.keep && !takenInTime ? L"\t" + last : last + L"\t";
       ASSERT_TRUE(WedgeSession::Sim(L"scan " + last));
+      if (c.other == kMonitorReadsFirst) {
+        ASSERT_TRUE(PollUntil([&] { return ClipboardText() == last; }, c.lateMs - 100));
+      }
     }
     const std::wstring got = c.lateMs ? (sink.WaitForLength(expected.size(), 5000), sink.Text())
                                       : session.Pad().WaitForText(expected, 15000);
     session.Release();
     EXPECT_EQ(expected, got);
-    const std::wstring left = takenInTime ? L"the user's own text" : last;
+    const std::wstring left = c.other == kTargetCopies            ? L"the target's own copy"
+                              : takenInTime && c.other == kNobody ? L"the user's own text"
+                                                                  : last;
     EXPECT_TRUE(PollUntil([&] { return ClipboardText() == left; }, 3000))
         << "the clipboard holds something else";
   }
