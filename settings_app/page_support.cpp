@@ -7,6 +7,7 @@
 
 #include "device_libraries.h"
 #include "sheet_shell.h"
+#include "stage_stamps.h"
 
 HINSTANCE AppInstance = nullptr;
 bool StartupShortcutChecked = false;
@@ -205,6 +206,7 @@ INT_PTR PageProcedure(const PageProtocol& protocol, HWND page, UINT message, WPA
     case WM_INITDIALOG:
       protocol.init(page);
       FitPageToFont(page);
+      StampStage(kSettingsPageShown);
       return TRUE;
     case WM_COMMAND:
       protocol.command(page, LOWORD(wParam));

@@ -10,6 +10,7 @@
 #include "reader_detection.h"
 #include "settings.h"
 #include "settings_sheet.h"
+#include "stage_stamps.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ void RunSettingsProgram() {
   g_settings = new (std::nothrow) Settings();
   // Without a record there is nothing to show or save.
   if (!g_settings) return;
+  StampStage(kSettingsRead);
   StartupShortcutChecked = StartupShortcutExists();
   InitialBulkToggleKey = g_settings->BulkToggleKey;
   SoftResetNeeded = false;
@@ -47,6 +49,7 @@ void RunSettingsProgram() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+  StampStage(kSettingsEntered);
   HANDLE mutex = CreateMutexW(nullptr, TRUE, L"SarnuSettingsMutex");
   if (!mutex) return 0;
   if (GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -7,6 +7,7 @@
 #include "resource.h"
 #include "settings_pages.h"
 #include "sheet_shell.h"
+#include "stage_stamps.h"
 
 namespace {
 
@@ -45,11 +46,13 @@ void DestroyPages(HPROPSHEETPAGE* pages, int count) {
 enum CreationIndex : int { kFilter, kBulk, kCounter, kCounterType, kCommon };
 
 void OnSheetInitialized(HWND sheet) {
+  StampStage(kSettingsSheetMade);
   SheetWindow = sheet;
   if (!CreateSheetMenuBar(sheet, AppInstance, IDR_SHEET_MENU)) {
     MessageBoxW(nullptr, L"MenuBar creation failed", L"Error", MB_ICONSTOP);
   }
   FillScreenWithSheet(sheet);
+  StampStage(kSettingsSheetFitted);
 }
 
 // The head of an extended dialog template, up to its style: the signature
@@ -96,6 +99,7 @@ int CreateSettingsSheet(int startPage) {
       return 0;
     }
   }
+  StampStage(kSettingsPagesMade);
 
   HPROPSHEETPAGE tabs[kPageCount] = {created[kFilter], created[kBulk], created[kCommon],
                                      created[kCounter], created[kCounterType]};

@@ -45,16 +45,6 @@ std::vector<std::string> Barcodes(char prefix, int count, int set = 0) {
   return out;
 }
 
-// "median m (p10..p90 lo..hi of n)" of a set of measurements; of a few
-// turns, that is their least and greatest.
-std::string MedianAndSpread(const std::vector<double>& values, int decimals) {
-  char text[128];
-  std::snprintf(text, sizeof text, "median %.*f (p10..p90 %.*f..%.*f of %zu)", decimals,
-                Percentile(values, 0.5), decimals, Percentile(values, 0.1), decimals,
-                Percentile(values, 0.9), values.size());
-  return text;
-}
-
 // What the wedge sends for a barcode and its Enter suffix, as bare events.
 void InjectBare(const std::string& barcode) {
   KeyEvent events[kMaxKeyEventsPerCharacter];

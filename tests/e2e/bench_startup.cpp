@@ -1,8 +1,9 @@
 // Start-up times, each against a bare program started alternately the same
 // way in the same run: the wedge from its process start to an active reader
 // (the first scan possible) against a program that makes a hidden window
-// and a tray icon and leaves its loop at once; the settings program to its
-// sheet on the screen against a bare sheet of the same five templates.
+// and a tray icon and says so; the settings program to its sheet on the
+// screen against a bare sheet of the same five templates. A program's exit
+// is not timed.
 #include <cstdio>
 #include <vector>
 
@@ -13,53 +14,51 @@
 namespace {
 
 // Microseconds from the start to a visible sheet; the program is then
-// cancelled and awaited. Negative when no sheet appeared.
-double TimeToSheet(const wchar_t* exe) {
+// cancelled and awaited. Negative when no sheet appeared. `ticks` gets both
+// moments.
+double TimeToSheet(const wchar_t* exe, LONGLONG ticks[2] = nullptr) {
   Program program;
   const LONGLONG start = BenchNow();
   if (!program.Start(exe)) return -1;
   HWND sheet = nullptr;
   PollUntil([&] { return (sheet = FindSheet(program.Id())) != nullptr; }, 20000);
   const LONGLONG shown = BenchNow();
+  if (ticks) {
+    ticks[0] = start;
+    ticks[1] = shown;
+  }
   if (!sheet) return -1;
   PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
   program.WaitForExit(10000);
   return BenchMicroseconds(shown - start);
 }
 
-// Microseconds from the start to the reader's activation signal; the wedge
-// is then asked to exit and awaited. `ticks` gets both moments.
-double TimeToActiveReader(HANDLE started, const wchar_t* exe = L"Sarnu.exe",
-                          LONGLONG ticks[2] = nullptr) {
-  Program wedge;
-  WaitForSingleObject(started, 0);  // drained: only this start's signal counts
+// Microseconds from the start to `signal`: the wedge's reader active, or
+// the bare tray program's icon added. A wedge is then asked to exit; both
+// are awaited. `ticks` gets both moments.
+double TimeToSignal(HANDLE signal, const wchar_t* exe, LONGLONG ticks[2] = nullptr) {
+  Program program;
+  WaitForSingleObject(signal, 0);  // drained: only this start's signal counts
   const LONGLONG start = BenchNow();
-  if (!wedge.Start(exe)) return -1;
-  const bool active = WaitForSingleObject(started, 20000) == WAIT_OBJECT_0;
+  if (!program.Start(exe)) return -1;
+  const bool signalled = WaitForSingleObject(signal, 20000) == WAIT_OBJECT_0;
   const LONGLONG at = BenchNow();
   if (ticks) {
     ticks[0] = start;
     ticks[1] = at;
   }
-  if (HWND window = WaitForProcessWindow(wedge.Id(), L"Sarnu", nullptr, false, 5000)) {
+  if (HWND window = FindProcessWindow(program.Id(), L"Sarnu", nullptr, false)) {
     PostMessageW(window, WM_COMMAND, 40002, 0);  // Exit
   }
-  wedge.WaitForExit(10000);
-  return active ? BenchMicroseconds(at - start) : -1;
+  program.WaitForExit(10000);
+  return signalled ? BenchMicroseconds(at - start) : -1;
 }
 
-double TimeToExit(const wchar_t* exe) {
-  Program program;
-  const LONGLONG start = BenchNow();
-  if (!program.Start(exe) || !program.WaitForExit(20000)) return -1;
-  return BenchMicroseconds(BenchNow() - start);
-}
-
-// Medians of `runs` alternate timings, printed with their ratio.
+// Medians of alternate timings, printed with the ratio of each pair's.
 template <typename A, typename B>
 bool CompareStarts(const char* what, const char* baseline, A timeA, B timeB) {
   const int kRuns = 10;
-  std::vector<double> a, b;
+  std::vector<double> a, b, ratios;
   timeA();  // the first start warms Wine's caches
   timeB();
   for (int i = 0; i < kRuns; ++i) {
@@ -67,36 +66,31 @@ bool CompareStarts(const char* what, const char* baseline, A timeA, B timeB) {
     if (x < 0 || y < 0) return false;
     a.push_back(x);
     b.push_back(y);
+    ratios.push_back(x / y);
   }
-  const double ma = Percentile(a, 0.5), mb = Percentile(b, 0.5);
-  printf("%s start median: %.1f ms, %s %.1f ms\n", what, ma / 1000, baseline, mb / 1000);
-  printf("%s start/%s ratio: %.2f\n", what, baseline, ma / mb);
+  printf("%s start median: %.1f ms, %s %.1f ms\n", what, Percentile(a, 0.5) / 1000, baseline,
+         Percentile(b, 0.5) / 1000);
+  printf("%s start/%s ratio: %s\n", what, baseline, MedianAndSpread(ratios, 2).c_str());
   return true;
 }
 
-// Where the wedge's start goes: its stamped build started `kRuns` times,
-// each span the median time between two stamps. The first span is the
-// process start itself, which the bare tray program pays as well.
-bool PrintStartStages(HANDLE started) {
+// Where a start goes: the program's stamped build started `kRuns` times
+// by `startOnce(ticks)`, each span the median time between two stamps. -1
+// is the process start and kStampCount the end the caller waits for; the
+// first span is the process start itself, which the bare program pays as
+// well.
+template <size_t N, typename Start>
+bool PrintStartStages(const char* what, const StampSpan (&spans)[N], Start startOnce) {
   HANDLE mapping = nullptr;
   StageStampTable* table = MapStageStamps(true, &mapping);
   if (!table) return false;
-  // -1 is the process start, kStampCount the reader active.
-  const StampSpan spans[] = {
-      {"process start to the entry procedure", -1, kStartEntered},
-      {"reader libraries loaded", kStartEntered, kStartLibraries},
-      {"reader detected, SARNU.INI read", kStartLibraries, kStartSettings},
-      {"window, hook and threads made", kStartSettings, kStartThreads},
-      {"message loop takes the activation", kStartThreads, kStartActivating},
-      {"reader activated", kStartActivating, kStampCount},
-  };
   const int kRuns = 10;
-  std::vector<double> took[sizeof spans / sizeof spans[0]];
-  TimeToActiveReader(started, L"SarnuStamped.exe");  // warms Wine's caches
-  for (int run = 0; run < kRuns; ++run) {
+  std::vector<double> took[N];
+  LONGLONG ticks[2] = {};
+  bool ok = startOnce(ticks) >= 0;  // warms Wine's caches
+  for (int run = 0; ok && run < kRuns; ++run) {
     for (auto& stamp : table->stamp) stamp = 0;
-    LONGLONG ticks[2] = {};
-    if (TimeToActiveReader(started, L"SarnuStamped.exe", ticks) < 0) return false;
+    ok = startOnce(ticks) >= 0;
     AddSpans(
         spans,
         [&](int stage) {
@@ -104,31 +98,58 @@ bool PrintStartStages(HANDLE started) {
         },
         took);
   }
-  for (size_t i = 0; i < sizeof spans / sizeof spans[0]; ++i) {
-    printf("wedge start stage %-40s median %7.1f ms\n", spans[i].name,
+  for (size_t i = 0; ok && i < N; ++i) {
+    printf("%s start stage %-40s median %7.1f ms\n", what, spans[i].name,
            Percentile(took[i], 0.5) / 1000);
   }
   UnmapViewOfFile(table);
   CloseHandle(mapping);
-  return true;
+  return ok;
 }
+
+const StampSpan kWedgeStages[] = {
+    {"process start to the entry procedure", -1, kStartEntered},
+    {"reader libraries loaded", kStartEntered, kStartLibraries},
+    {"reader detected, SARNU.INI read", kStartLibraries, kStartSettings},
+    {"window, hook and threads made", kStartSettings, kStartThreads},
+    {"message loop takes the activation", kStartThreads, kStartActivating},
+    {"reader activated", kStartActivating, kStampCount},
+};
+
+const StampSpan kSettingsStages[] = {
+    {"process start to the entry procedure", -1, kSettingsEntered},
+    {"reader detected, SARNU.INI read", kSettingsEntered, kSettingsRead},
+    {"pages made", kSettingsRead, kSettingsPagesMade},
+    {"sheet window made", kSettingsPagesMade, kSettingsSheetMade},
+    {"menu bar, sheet fills the screen", kSettingsSheetMade, kSettingsSheetFitted},
+    {"start page made and filled", kSettingsSheetFitted, kSettingsPageShown},
+    {"sheet shown", kSettingsPageShown, kStampCount},
+};
 
 }  // namespace
 
 int main() {
   if (!PrepareTerminal("laser", SessionIni(""))) return 1;
   HANDLE started = CreateEventW(nullptr, FALSE, FALSE, L"DataReader_Event_Started");
+  HANDLE trayReady = CreateEventW(nullptr, FALSE, FALSE, L"SarnuBareTrayReady");
   const bool wedgeOk =
-      started && CompareStarts(
-                     "wedge", "bare tray program", [&] { return TimeToActiveReader(started); },
-                     [] { return TimeToExit(L"bare_tray.exe"); }) &&
-      PrintStartStages(started);
+      started && trayReady &&
+      CompareStarts(
+          "wedge", "bare tray program", [&] { return TimeToSignal(started, L"Sarnu.exe"); },
+          [&] { return TimeToSignal(trayReady, L"bare_tray.exe"); }) &&
+      PrintStartStages("wedge", kWedgeStages, [&](LONGLONG ticks[2]) {
+        return TimeToSignal(started, L"SarnuStamped.exe", ticks);
+      });
   if (started) CloseHandle(started);
+  if (trayReady) CloseHandle(trayReady);
   if (!wedgeOk) return 1;
   int status = 0;
   OnTerminalScreen(Screen::Common240x320, [&] {
     if (!CompareStarts("settings", "bare sheet", [] { return TimeToSheet(L"SarnuSettings.exe"); },
-                       [] { return TimeToSheet(L"bare_sheet.exe"); })) {
+                       [] { return TimeToSheet(L"bare_sheet.exe"); }) ||
+        !PrintStartStages("settings", kSettingsStages, [](LONGLONG ticks[2]) {
+          return TimeToSheet(L"SarnuSettingsStamped.exe", ticks);
+        })) {
       status = 1;
     }
   });

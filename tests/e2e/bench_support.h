@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "stage_stamps.h"
@@ -30,6 +32,16 @@ inline double Percentile(std::vector<double> values, double fraction) {
   std::sort(values.begin(), values.end());
   const size_t index = size_t(fraction * double(values.size() - 1) + 0.5);
   return values[std::min(index, values.size() - 1)];
+}
+
+// "median m (p10..p90 lo..hi of n)" of a set of measurements; of a few
+// turns, that is their least and greatest.
+inline std::string MedianAndSpread(const std::vector<double>& values, int decimals) {
+  char text[128];
+  std::snprintf(text, sizeof text, "median %.*f (p10..p90 %.*f..%.*f of %zu)", decimals,
+                Percentile(values, 0.5), decimals, Percentile(values, 0.1), decimals,
+                Percentile(values, 0.9), values.size());
+  return text;
 }
 
 // The stamped wedge's stage table, mapped, its mapping in *mapping;

@@ -1,5 +1,6 @@
-// Linked into the benchmark's build of the wedge (SarnuStamped.exe): the
-// stage stamps go into a shared table that the scanning benchmark reads.
+// Linked into the benchmarks' builds of the wedge (SarnuStamped.exe) and of
+// the settings program (SarnuSettingsStamped.exe): the stage stamps go into
+// a shared table that the benchmark reads.
 #include <windows.h>
 
 #include "stage_stamps.h"

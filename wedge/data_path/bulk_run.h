@@ -31,7 +31,7 @@ enum BulkAdmission : int {
   kBulkAtLimit,       // the run holds its limit already
 };
 
-enum : uint32_t { kBulkNoLimit = 0xFFFFFFFFu };
+constexpr uint32_t kBulkNoLimit = 0xFFFFFFFFu;
 
 // The run's rules for one barcode, all under the lock so that a clear can
 // never fall between the duplicate check and the count: a text already in

@@ -1,8 +1,9 @@
 // Time stamps of one barcode's road through the wedge, for the scanning
-// benchmark's breakdown, and of the wedge's start-up, for the start-up
-// benchmark's. The shipped wedge never sets the hook, so each
-// stamp costs one test of a null pointer; the benchmark's build of the wedge
-// sets it and writes the stamps where the benchmark reads them.
+// benchmark's breakdown, and of the start-up of the wedge and of the
+// settings program, for the start-up benchmark's. The shipped programs never
+// set the hook, so each stamp costs one test of a null pointer; the
+// benchmark's builds of them set it and write the stamps where the benchmark
+// reads them.
 #pragma once
 
 enum StageStamp : int {
@@ -21,10 +22,17 @@ enum StageStamp : int {
   kStartSettings,               // the reader is detected and SARNU.INI read
   kStartThreads,                // window, hook and threads are made
   kStartActivating,             // the loop takes the first activation
+  // The settings program's start, in order; it ends with the sheet shown.
+  kSettingsEntered,      // the entry procedure runs
+  kSettingsRead,         // the reader is detected and SARNU.INI read
+  kSettingsPagesMade,    // the five pages are made
+  kSettingsSheetMade,    // the sheet window is made, before its menu bar
+  kSettingsSheetFitted,  // the menu bar is on and the sheet fills the screen
+  kSettingsPageShown,    // the start page's controls are filled
   kStampCount
 };
 
-// The stamps of the latest barcode, performance-counter ticks, in a shared
+// The stamps of the latest barcode or start, performance-counter ticks, in a shared
 // mapping of this name (a process on the same machine reads the same clock).
 struct StageStampTable {
   volatile long long stamp[kStampCount];
