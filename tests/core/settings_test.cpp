@@ -368,9 +368,7 @@ TEST_F(SettingsTest, ARunThatCannotReplaceTheFileLeavesItWhole) {
     EXPECT_EQ(IniGetInt(u"Filter", u"PreambleEnable", 0, Ini().c_str()), c.committed ? 1 : 0);
     EXPECT_EQ(IniGetInt(u"Filter", u"PostambleEnable", 0, Ini().c_str()), 0);
     EXPECT_EQ(IniGetInt(u"Filter", u"PreambleEnable", 0, kTempIni), c.saved && !c.committed);
-    if (FileExists(kTempIni)) {
-      EXPECT_TRUE(FileDelete(kTempIni));
-    }
+    EXPECT_TRUE(!FileExists(kTempIni) || FileDelete(kTempIni));
     SetReadOnly(Ini(), false);
   }
 }

@@ -1,9 +1,8 @@
 // Start-up times, each against a bare program started alternately the same
 // way in the same run: the wedge from its process start to an active reader
 // (the first scan possible) against a program that makes a hidden window
-// and a tray icon and says so; the settings program to its sheet on the
-// screen against a bare sheet of the same five templates. A program's exit
-// is not timed.
+// and a tray icon and says so (no exit timed); the settings program to its
+// sheet on the screen against a bare sheet of the same five templates.
 #include <cstdio>
 #include <vector>
 
@@ -14,8 +13,7 @@
 namespace {
 
 // Microseconds from the start to a visible sheet; the program is then
-// cancelled and awaited. Negative when no sheet appeared. `ticks` gets both
-// moments.
+// cancelled and awaited. Negative when no sheet appeared; `ticks` as below.
 double TimeToSheet(const wchar_t* exe, LONGLONG ticks[2] = nullptr) {
   Program program;
   const LONGLONG start = BenchNow();
@@ -33,25 +31,26 @@ double TimeToSheet(const wchar_t* exe, LONGLONG ticks[2] = nullptr) {
   return BenchMicroseconds(shown - start);
 }
 
-// Microseconds from the start to `signal`: the wedge's reader active, or
-// the bare tray program's icon added. A wedge is then asked to exit; both
-// are awaited. `ticks` gets both moments.
-double TimeToSignal(HANDLE signal, const wchar_t* exe, LONGLONG ticks[2] = nullptr) {
-  Program program;
-  WaitForSingleObject(signal, 0);  // drained: only this start's signal counts
+// Microseconds from the start to the reader's activation signal (the bare
+// tray program's icon for it); a wedge is then asked to exit and awaited.
+// `ticks` gets both moments.
+double TimeToActiveReader(HANDLE started, const wchar_t* exe = L"Sarnu.exe",
+                          LONGLONG ticks[2] = nullptr) {
+  Program wedge;
+  WaitForSingleObject(started, 0);  // drained: only this start's signal counts
   const LONGLONG start = BenchNow();
-  if (!program.Start(exe)) return -1;
-  const bool signalled = WaitForSingleObject(signal, 20000) == WAIT_OBJECT_0;
+  if (!wedge.Start(exe)) return -1;
+  const bool active = WaitForSingleObject(started, 20000) == WAIT_OBJECT_0;
   const LONGLONG at = BenchNow();
   if (ticks) {
     ticks[0] = start;
     ticks[1] = at;
   }
-  if (HWND window = FindProcessWindow(program.Id(), L"Sarnu", nullptr, false)) {
+  if (HWND window = FindProcessWindow(wedge.Id(), L"Sarnu", nullptr, false)) {
     PostMessageW(window, WM_COMMAND, 40002, 0);  // Exit
   }
-  program.WaitForExit(10000);
-  return signalled ? BenchMicroseconds(at - start) : -1;
+  wedge.WaitForExit(10000);
+  return active ? BenchMicroseconds(at - start) : -1;
 }
 
 // Medians of alternate timings, printed with the ratio of each pair's.
@@ -74,11 +73,10 @@ bool CompareStarts(const char* what, const char* baseline, A timeA, B timeB) {
   return true;
 }
 
-// Where a start goes: the program's stamped build started `kRuns` times
-// by `startOnce(ticks)`, each span the median time between two stamps. -1
-// is the process start and kStampCount the end the caller waits for; the
-// first span is the process start itself, which the bare program pays as
-// well.
+// Where a start goes: the stamped build started `kRuns` times by
+// `startOnce(ticks)`, each span the median time between two stamps; -1 is
+// the process start (which the bare program pays as well), kStampCount the
+// end the caller waits for.
 template <size_t N, typename Start>
 bool PrintStartStages(const char* what, const StampSpan (&spans)[N], Start startOnce) {
   HANDLE mapping = nullptr;
@@ -135,10 +133,10 @@ int main() {
   const bool wedgeOk =
       started && trayReady &&
       CompareStarts(
-          "wedge", "bare tray program", [&] { return TimeToSignal(started, L"Sarnu.exe"); },
-          [&] { return TimeToSignal(trayReady, L"bare_tray.exe"); }) &&
+          "wedge", "bare tray program", [&] { return TimeToActiveReader(started); },
+          [&] { return TimeToActiveReader(trayReady, L"bare_tray.exe"); }) &&
       PrintStartStages("wedge", kWedgeStages, [&](LONGLONG ticks[2]) {
-        return TimeToSignal(started, L"SarnuStamped.exe", ticks);
+        return TimeToActiveReader(started, L"SarnuStamped.exe", ticks);
       });
   if (started) CloseHandle(started);
   if (trayReady) CloseHandle(trayReady);

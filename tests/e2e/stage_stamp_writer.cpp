@@ -1,6 +1,5 @@
-// Linked into the benchmarks' builds of the wedge (SarnuStamped.exe) and of
-// the settings program (SarnuSettingsStamped.exe): the stage stamps go into
-// a shared table that the benchmark reads.
+// Linked into the benchmarks' builds of the wedge and the settings program:
+// the stage stamps go into a shared table that the benchmark reads.
 #include <windows.h>
 
 #include "stage_stamps.h"
