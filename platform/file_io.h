@@ -45,6 +45,10 @@ bool FileCopy(const char16_t* from, const char16_t* to, bool failIfExists);
 
 bool FileDelete(const char16_t* path);
 
+// Makes the folder `path` (its parent must exist). True when it exists
+// afterwards, made now or before.
+bool FileMakeFolder(const char16_t* path);
+
 // False when nothing exists at `path` (file or folder).
 bool FileGetAttributes(const char16_t* path, uint32_t* attributes);
 

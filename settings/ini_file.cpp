@@ -326,6 +326,38 @@ bool IniLineIsSection(const IniLine& line, const char16_t* section) {
   return line.length == n + 2 && WideEqualNoCaseN(line.start + 1, section, n);
 }
 
+namespace {
+
+bool HasHeader(IniFile* file, const IniLine& header) {
+  file->position = 0;
+  while (IniNextLine(file)) {
+    const IniLine& line = file->line;
+    if (IniLineIsSectionHeader(line) && line.length == header.length &&
+        WideEqualNoCaseN(line.start, header.start, line.length)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool IniHoldsSectionsOf(const char16_t* path, const char16_t* other) {
+  IniFile wanted;
+  if (!IniOpen(&wanted, other)) {
+    IniClose(&wanted);
+    return true;
+  }
+  IniFile file;
+  bool holds = IniOpen(&file, path);
+  while (holds && IniNextLine(&wanted)) {
+    if (IniLineIsSectionHeader(wanted.line)) holds = HasHeader(&file, wanted.line);
+  }
+  IniClose(&file);
+  IniClose(&wanted);
+  return holds;
+}
+
 bool IniLineKeyValue(const IniLine& line, const char16_t** key, size_t* keyLength,
                      const char16_t** value, size_t* valueLength) {
   if (line.length == 0 || IniLineIsSectionHeader(line) || IniLineIsComment(line)) return false;

@@ -77,6 +77,13 @@ bool IniSetString(const char16_t* section, const char16_t* key,
 bool IniSetInt(const char16_t* section, const char16_t* key, int value,
                const char16_t* path);
 
+// True when the file at `path` reads and has a header for every section
+// that the file at `other` has (headers compared as the reader compares
+// them, without letter case); a file that cannot be read holds nothing, and
+// an `other` that cannot be read asks for nothing. How a file that a copy
+// or a reset cut short is told from a whole one.
+bool IniHoldsSectionsOf(const char16_t* path, const char16_t* other);
+
 // The line reader under the calls above, also used by tools that walk a whole
 // file. IniOpen builds the full path (the "\windows\" rule), reads and
 // converts the file; false when it does not exist or cannot be read (the

@@ -350,14 +350,14 @@ void Profiles::Finish(Section* s, ProfileNoteFunction note, void* context, bool*
 }
 
 size_t Profiles::Find(const char16_t* program, int32_t type) const {
-  if (program == nullptr) return count_;
-  const char16_t* base = program;
-  const char16_t* end = program;
+  // A program that cannot be named matches no Programs list, but a profile
+  // without one still holds: it is about the barcode, not the program.
+  const char16_t* base = program ? program : u"";
+  const char16_t* end = base;
   for (; *end; ++end) {
     if (*end == u'\\' || *end == u'/') base = end + 1;
   }
   const size_t length = size_t(end - base);
-  if (length == 0) return count_;
   for (size_t i = 0; i < count_; ++i) {
     const Profile& profile = profiles_[i];
     if (profile.types) {
@@ -366,6 +366,7 @@ size_t Profiles::Find(const char16_t* program, int32_t type) const {
       if (k == profile.typeCount) continue;
     }
     if (!profile.programs) return i;
+    if (length == 0) continue;
     const char16_t* name = profile.programs;
     for (size_t k = 0; k < profile.programCount; ++k, name += 1 + name[0]) {
       if (name[0] != length) continue;

@@ -112,8 +112,9 @@ class Profiles {
   // The record for a barcode of `type` about to be typed into the program
   // whose executable file is `program` (a path before the name is
   // ignored): the first profile whose Programs and Types both hold, else
-  // the main record. A program that is not known (null or empty) takes the
-  // main record. Allocates nothing and takes no lock.
+  // the main record. A program that is not known (null or empty) is taken
+  // by the first profile without Programs whose Types hold, else the main
+  // record. Allocates nothing and takes no lock.
   const Settings& For(const char16_t* program, int32_t type) const;
   // The number of that profile; Count() for the main record.
   size_t Find(const char16_t* program, int32_t type) const;

@@ -169,10 +169,12 @@ Settings::Settings()
       ReaderIniPath(u""),
       SavedIniPath(u""),
       TempCopyActive(0),
+      TempCopyUnusable(0),
       ScannerType(kScannerNone) {
   // Idempotent: a program that loaded the libraries already keeps them.
   LoadDeviceLibraries();
   ScannerType = DetectScanner();
   ChooseFileLocations(*this);
+  RecoverInterruptedCommit(IniPath);
   Load();
 }

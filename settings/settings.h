@@ -139,13 +139,21 @@ class Settings {
   // All saves of one settings run go to "\Temp\SARNU.INI"; the real file is
   // replaced once, at the end. BeginTempCopy: false when already active,
   // else the result of copying the real file (the copy is active either
-  // way). CommitTempCopy: false when not active, when the run saved nothing
-  // for want of a copy, or when the real file could not be replaced (the
-  // copy is then kept at TempCopyPath); true when the copy took the real
-  // file's place, whole.
+  // way); it makes \Temp when missing, and a copy an earlier run left there
+  // moves to KeptCopyPath. CommitTempCopy: false when not active, when the
+  // run saved nothing for want of a copy, or when the real file could not be
+  // replaced (the copy is then kept at TempCopyPath); true when the copy
+  // took the real file's place, whole (the kept copy is then removed too).
   bool BeginTempCopy();
   bool CommitTempCopy();
   static const char16_t* TempCopyPath();
+  static const char16_t* KeptCopyPath();
+
+  // At start-up: a commit that a reset cut short may have left the old file
+  // as `iniPath` + ".old". When `iniPath` is missing or lacks one of its
+  // sections, the old file takes its place again (true); a whole `iniPath`
+  // stays and the old file is deleted (false).
+  static bool RecoverInterruptedCommit(const char16_t* iniPath);
 };
 
 #undef SARNU_SETTER_Flag

@@ -18,10 +18,12 @@ bool MapProductPath(const char16_t* path, wchar_t* out, size_t cap, size_t extra
   return true;
 }
 
-// The object store swaps a file's content in one step. Other file systems
-// (a flash disk, a card) cannot move onto an existing file: there the old
-// file steps aside first and comes back if the new one cannot take its
-// name, so only a reset between the two moves leaves it under "<name>.old".
+// The object store swaps a file's content in one step (both files must be
+// on it). Other file systems (a flash disk, a card) cannot move onto an
+// existing file: there the old file steps aside first and comes back if the
+// new one cannot take its name. A reset between the two moves, or a way
+// back that fails, leaves the old file whole under "<name>.old", which the
+// settings' start-up takes back (Settings::RecoverInterruptedCommit).
 bool ReplaceFileWhole(const wchar_t* from, const wchar_t* to) {
   if (GetFileAttributesW(to) == INVALID_FILE_ATTRIBUTES) return MoveFileW(from, to) != 0;
   if (DeleteAndRenameFile(to, from)) return true;
@@ -29,13 +31,13 @@ bool ReplaceFileWhole(const wchar_t* from, const wchar_t* to) {
   if (wcslen(to) >= MAX_PATH) return false;
   wcscpy(aside, to);
   wcscat(aside, L".old");
-  DeleteFileW(aside);
+  if (GetFileAttributesW(aside) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(aside)) return false;
   if (!MoveFileW(to, aside)) return false;
   if (!MoveFileW(from, to)) {
-    MoveFileW(aside, to);
+    MoveFileW(aside, to);  // when this fails too, "<name>.old" is taken back at start-up
     return false;
   }
-  DeleteFileW(aside);
+  DeleteFileW(aside);  // a leftover is removed at the next start
   return true;
 }
 

@@ -316,6 +316,13 @@ bool FileDelete(const char16_t* path) {
   return unlink(native) == 0;
 }
 
+bool FileMakeFolder(const char16_t* path) {
+  char native[kMaxNative];
+  if (!MapPath(path, native, sizeof native)) return false;
+  struct stat st;
+  return mkdir(native, 0777) == 0 || (stat(native, &st) == 0 && S_ISDIR(st.st_mode));
+}
+
 bool FileGetAttributes(const char16_t* path, uint32_t* attributes) {
   *attributes = 0;
   char native[kMaxNative];

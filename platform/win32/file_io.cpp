@@ -25,10 +25,14 @@ bool WriteAll(HANDLE file, const void* data, size_t size) {
   return true;
 }
 
-// A file that is not there yet, or one that may be rewritten.
+// A file that is not there yet, or one that may be rewritten. The read-only
+// mark is looked at here on both systems: on the terminal it does not stop
+// a rename, so a site's read-only file would otherwise be moved aside and
+// replaced.
 bool CanReplace(const WCHAR* native) {
   const DWORD old = GetFileAttributesW(native);
   if (old == INVALID_FILE_ATTRIBUTES) return true;
+  if (old & FILE_ATTRIBUTE_READONLY) return false;
   return !(ProductAttributes(old) & (kFileAttrInRom | kFileAttrDirectory));
 }
 
@@ -121,6 +125,14 @@ bool FileDelete(const char16_t* path) {
   WCHAR native[kMaxPathUnits];
   if (!MapProductPath(path, native, kMaxPathUnits)) return false;
   return DeleteFileW(native) != 0;
+}
+
+bool FileMakeFolder(const char16_t* path) {
+  WCHAR native[kMaxPathUnits];
+  if (!MapProductPath(path, native, kMaxPathUnits)) return false;
+  if (CreateDirectoryW(native, nullptr)) return true;
+  const DWORD attributes = GetFileAttributesW(native);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FileGetAttributes(const char16_t* path, uint32_t* attributes) {

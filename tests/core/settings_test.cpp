@@ -308,6 +308,7 @@ TEST_F(SettingsTest, SavesOfOneRunGoThroughOneTemporaryCopy) {
   EXPECT_EQ(s.TempCopyActive, 0);
   EXPECT_EQ(std::u16string(s.IniPath), Ini());
   EXPECT_FALSE(FileExists(kTempIni));
+  EXPECT_FALSE(FileExists(Ini() + u".new"));
   EXPECT_EQ(IniGetInt(u"Extra", u"Kept", 0, Ini().c_str()), 1);
   EXPECT_EQ(IniGetInt(u"BulkScanning", u"BulkLimit", 0, Ini().c_str()), 42);
   EXPECT_EQ(IniGetInt(u"BulkCounterWindow", u"CounterType", -1, Ini().c_str()), 1);
@@ -315,15 +316,17 @@ TEST_F(SettingsTest, SavesOfOneRunGoThroughOneTemporaryCopy) {
 }
 
 // With no real file the copy starts empty, even when an earlier run left one;
-// the record's end commits it.
+// that one is kept aside until the record's end commits the new copy.
 TEST_F(SettingsTest, FirstSaveWithoutRealFileStartsAfresh) {
   ASSERT_TRUE(WriteBytes(kTempIni, "[Filter]\r\nPreambleEnable=1\r\n"));
   {
     Settings s(kScannerLaser, Ini().c_str(), nullptr);
     EXPECT_FALSE(s.BeginTempCopy());
     EXPECT_EQ(s.TempCopyActive, 1);
+    EXPECT_EQ(ReadBytes(Settings::KeptCopyPath()), "[Filter]\r\nPreambleEnable=1\r\n");
     s.SaveCounter();
   }
+  EXPECT_FALSE(FileExists(Settings::KeptCopyPath()));
   EXPECT_EQ(IniGetInt(u"Filter", u"PreambleEnable", 0, Ini().c_str()), 0);
   EXPECT_EQ(IniGetInt(u"BulkCounterWindow", u"CounterEnabled", 0, Ini().c_str()), 1);
 }
@@ -345,15 +348,16 @@ TEST_F(SettingsTest, CommitWithoutRealPathKeepsTheCopy) {
 TEST_F(SettingsTest, ARunThatCannotReplaceTheFileLeavesItWhole) {
   const struct {
     const char* name;
-    bool realReadOnly, staleReadOnlyCopy, realIsFolder;
+    bool realReadOnly, staleReadOnlyCopy, realIsFolder, withTemp;
     int saved;
     bool committed;
-  } cases[] = {{"read-only real file", true, false, false, 1, false},
-               {"read-only copy of an earlier run", false, true, false, 1, true},
-               {"real file that cannot be copied", false, false, true, 0, false}};
+  } cases[] = {{"read-only real file", true, false, false, true, 1, false},
+               {"read-only copy of an earlier run", false, true, false, true, 1, true},
+               {"real file that cannot be copied", false, false, true, true, 0, false},
+               {"terminal without \\Temp", false, false, false, false, 1, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ResetTerminalFolders();
+    ResetTerminalFolders(c.withTemp);
     ASSERT_TRUE(WriteBytes(Ini(), "[Extra]\r\nKept=1\r\n") && SetReadOnly(Ini(), c.realReadOnly));
     if (c.staleReadOnlyCopy) {
       ASSERT_TRUE(WriteBytes(kTempIni, "[Filter]\r\nPostambleEnable=1\r\n") &&
@@ -368,8 +372,31 @@ TEST_F(SettingsTest, ARunThatCannotReplaceTheFileLeavesItWhole) {
     EXPECT_EQ(IniGetInt(u"Filter", u"PreambleEnable", 0, Ini().c_str()), c.committed ? 1 : 0);
     EXPECT_EQ(IniGetInt(u"Filter", u"PostambleEnable", 0, Ini().c_str()), 0);
     EXPECT_EQ(IniGetInt(u"Filter", u"PreambleEnable", 0, kTempIni), c.saved && !c.committed);
+    EXPECT_FALSE(FileExists(Ini() + u".new"));
     EXPECT_TRUE(!FileExists(kTempIni) || FileDelete(kTempIni));
     SetReadOnly(Ini(), false);
+  }
+}
+
+// A commit that a reset cut short on a flash disk left the old file as
+// SARNU.INI.old: start-up takes it back unless SARNU.INI is whole.
+TEST_F(SettingsTest, StartUpTakesBackTheOldFileOfAnInterruptedCommit) {
+  const std::string old = "[Filter]\r\nPreambleEnable=1\r\n[BulkScanning]\r\nBulkLimit=7\r\n";
+  const std::string whole = "[filter]\r\nPreambleEnable=0\r\n[BulkScanning]\r\nBulkLimit=9\r\n";
+  const struct {
+    const char* name;
+    const char* ini;  // null: missing
+    bool recovered;
+  } cases[] = {{"reset after the old file stepped aside", nullptr, true},
+               {"new file cut short", "[Filter]\r\nPreambleEnable=0\r\n[Bulk", true},
+               {"new file whole", whole.c_str(), false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetTerminalFolders();
+    ASSERT_TRUE(WriteBytes(Ini() + u".old", old) && (!c.ini || WriteBytes(Ini(), c.ini)));
+    EXPECT_EQ(Settings::RecoverInterruptedCommit(Ini().c_str()), c.recovered);
+    EXPECT_EQ(ReadBytes(Ini()), c.recovered ? old : std::string(c.ini));
+    EXPECT_FALSE(FileExists(Ini() + u".old"));
   }
 }
 
@@ -427,9 +454,9 @@ TEST_F(SettingsTest, ProfilesPickTheFirstThatHolds) {
       {u"xl.exe", 0, ""},
       {u"notepad.exe", -3, "gs1"},
       {u"notepad.exe", 73, ""},
-      {nullptr, 106, ""},
-      {u"", 106, ""},
-      {u"\\Windows\\", 106, ""},
+      {nullptr, 106, "gs1"},  // a program that cannot be named: only profiles without Programs
+      {u"", 106, "gs1"},
+      {u"\\Windows\\", 73, ""},
       {u"CAF\u00C9.EXE", 7, "caf\xC3\x89"},
       {u"caf\u00E9.exe", 8, ""},
   };

@@ -113,9 +113,9 @@ std::u16string TempFolder::File(const char* name) const { return path_ + u"\\" +
 
 // The prefix's C:\Windows is Wine's own: only the folders and files that the
 // product uses there are cleared.
-void ResetTerminalFolders() {
+void ResetTerminalFolders(bool withTemp) {
   CreateDirectoryW(L"C:\\Temp", nullptr);
-  RemoveTreeW(L"C:\\Temp", false);
+  RemoveTreeW(L"C:\\Temp", !withTemp);
   CreateDirectoryW(L"C:\\Windows\\Startup", nullptr);
   RemoveTreeW(L"C:\\Windows\\Startup", false);
   RemoveTreeW(L"C:\\FlashDisk", true);
@@ -181,7 +181,7 @@ std::u16string TempFolder::File(const char* name) const { return path_ + u"/" + 
 
 // Only the terminal's own folders are cleared, so a SARNU_ROOT pointing at a
 // folder that holds other things loses nothing else.
-void ResetTerminalFolders() {
+void ResetTerminalFolders(bool withTemp) {
   if (!getenv("SARNU_ROOT") || !getenv("SARNU_ROOT")[0]) {
     std::string fresh =
         (getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + std::string("/sarnu-root-XXXXXX");
@@ -191,7 +191,7 @@ void ResetTerminalFolders() {
   for (const char* name : {"Temp", "Windows", "windows", "FlashDisk", "Documents and Settings"}) {
     RemoveNativeTree(root + "/" + name);
   }
-  mkdir((root + "/Temp").c_str(), 0777);
+  if (withTemp) mkdir((root + "/Temp").c_str(), 0777);
   mkdir((root + "/Windows").c_str(), 0777);
   mkdir((root + "/Windows/Startup").c_str(), 0777);
 }

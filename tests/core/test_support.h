@@ -41,5 +41,6 @@ std::u16string U16(const char* utf8);
 // Terminal paths ("\Temp\SARNU.INI") are redirected for the whole test run:
 // natively SARNU_ROOT names a fresh folder; under Wine they are on the
 // prefix's drive C:. This prepares the folders a terminal has ("\Temp",
-// "\Windows\Startup") and removes files that earlier tests left there.
-void ResetTerminalFolders();
+// "\Windows\Startup") and removes files that earlier tests left there;
+// without `withTemp` the terminal has no "\Temp" at all.
+void ResetTerminalFolders(bool withTemp = true);

@@ -41,6 +41,7 @@ struct SheetScenario {
   std::vector<TerminalCheck> checks;
   std::vector<SheetStep> reopened;  // looks at a fresh start, then Cancel
   bool readOnly = false;            // SARNU.INI marked read-only
+  bool noTemp = false;              // the terminal has no "\Temp" folder
 };
 
 void PrintTo(const SheetScenario& s, std::ostream* os) { *os << s.name; }
@@ -305,6 +306,14 @@ std::vector<SheetScenario> Scenarios() {
        {{Check::kUnchanged, L"", L"", L""}},
        {},
        true},
+      {"SaveOnATerminalWithoutTempFolder", "laser", Ini("[Filter]\r\nPreamble=X\r\n"), false,
+       {Do(Act::kClick, IDC_FILTER_PREAMBLE), Do(Act::kSave)},
+       {{Check::kKey, L"Filter", L"PreambleEnable", L"1"},
+        {Check::kKey, L"Filter", L"Preamble", L"X"},
+        {Check::kNoTempCopy, L"", L"", L""}},
+       {},
+       false,
+       true},
       {"NoReaderStartsTheLaserTool", "none", Ini(""), false,
        {Do(Act::kPage, kCommonTab), Do(Act::kText, IDC_COMMON_OTHER_SETTINGS, L"Other Imager Settings"),
         Is(Act::kVisible, IDC_COMMON_AIMER_WIDTH, off), Do(Act::kClick, IDC_COMMON_OTHER_SETTINGS),
@@ -323,6 +332,8 @@ class SettingsProgram : public ::testing::TestWithParam<SheetScenario> {
     if (!PrepareTerminal(s.reader, s.ini)) return false;
     if (s.readOnly) SetFileAttributesW(WedgeIniPath().c_str(), FILE_ATTRIBUTE_READONLY);
     DeleteFileW(TempIniPath().c_str());
+    DeleteFileW((TempIniPath() + L".kept").c_str());
+    if (s.noTemp && !RemoveDirectoryW(L"C:\\Temp") && FileExists(L"C:\\Temp")) return false;
     DeleteFileW(kStandinLog);
     CreateDirectoryW(L"C:\\Windows\\Startup", nullptr);
     DeleteFileW(StartupShortcutPath().c_str());

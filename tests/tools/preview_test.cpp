@@ -80,7 +80,8 @@ TEST_F(PreviewTest, OneLinePerBarcode) {
        {"--reader", "laser", "--buffer-type", "3", "a\\xE9"},
        "send=1 suffix=\"\\x0D\" output=\"a\\xE9\" clipboard=\"a\\xC3\\xA9\" keys=11+ 56+ 56- 11- "
        "5B- 0D+ 0D-"},
-      // The profile chosen for the program and type; none named: the main sections.
+      // The profile chosen for the program and type; none named: only a profile
+      // without Programs can hold.
       {kProfilesIni,
        {"--reader", "imager", "--type", "106", "--program", "\\apps\\WMS.EXE", "7"},
        "profile=\"wms\" send=1 suffix=\"\" output=\"7\" keys=5B- 37+ 37-"},
@@ -93,7 +94,8 @@ TEST_F(PreviewTest, OneLinePerBarcode) {
        "profile=none send=1 suffix=\"\" output=\"<7\" keys=5B- 10+ BC+ BC- 10- 5B- 37+ 37-"},
       {kProfilesIni,
        {"--reader", "imager", "--type", "106", "7"},
-       "send=1 suffix=\"\" output=\"<7\" keys=5B- 10+ BC+ BC- 10- 5B- 37+ 37-"},
+       "profile=\"gs1\" send=1 suffix=\"\" output=\"<7>\" keys=5B- 10+ BC+ BC- 10- 5B- 37+ 37- 5B- "
+       "10+ BE+ BE- 10-"},
       // "--" lets a barcode start like an option.
       {"",
        {"--reader", "imager", "--", "--"},

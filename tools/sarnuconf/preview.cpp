@@ -251,14 +251,18 @@ int RunPreview(const Io& io, int argc, char** argv) {
   Profiles profiles(record);
   std::string chosen;
   const Settings* filter = &record;
-  if (request.program != nullptr) {
-    profiles.Load(path);
-    const std::u16string program = Utf16(request.program);
-    const size_t index = profiles.Find(program.c_str(), request.typeCode);
-    filter = &profiles.For(program.c_str(), request.typeCode);
-    chosen = index < profiles.Count()
-                 ? "profile=\"" + Escaped(Utf8(profiles.At(index).name).c_str()) + "\" "
-                 : "profile=none ";
+  // Without --program the barcode goes to a program that cannot be named,
+  // which only a profile without Programs takes; the line then names the
+  // profile only when one does, so a file without such profiles previews
+  // exactly as before.
+  profiles.Load(path);
+  const std::u16string program = request.program ? Utf16(request.program) : u"";
+  const size_t index = profiles.Find(program.c_str(), request.typeCode);
+  filter = &profiles.For(program.c_str(), request.typeCode);
+  if (index < profiles.Count()) {
+    chosen = "profile=\"" + Escaped(Utf8(profiles.At(index).name).c_str()) + "\" ";
+  } else if (request.program != nullptr) {
+    chosen = "profile=none ";
   }
   // The queued copy and the output buffer of the output thread.
   std::vector<char> raw(kFilterBufferSize + 1);

@@ -46,10 +46,11 @@ Lock& RecordsLock() {
 }
 
 // The record that formats a barcode of `type` now. Without profiles the
-// program in front is not even looked up.
+// program in front is not even looked up; one that cannot be named ("")
+// still gets the profiles that name no program.
 const Settings& RecordFor(int32_t type) {
   if (!g_profiles || g_profiles->Count() == 0) return *g_settings;
-  if (!ForegroundProgram(g_programInFront, MAX_PATH)) return *g_settings;
+  ForegroundProgram(g_programInFront, MAX_PATH);
   return g_profiles->For(g_programInFront, type);
 }
 
