@@ -5,11 +5,11 @@
 #include <windows.h>
 
 #include "process_file_name.h"
+#include "program_name_cache.h"
 
 namespace {
 
-DWORD g_lastProcess = 0;
-wchar_t g_lastName[MAX_PATH];
+ProgramNameCache g_last;
 
 }  // namespace
 
@@ -21,13 +21,15 @@ bool ForegroundProgram(char16_t* name, size_t units) {
   if (!front) return false;
   GetWindowThreadProcessId(front, &process);
   if (process == 0) return false;
-  if (process != g_lastProcess) {
-    g_lastProcess = 0;
-    if (!ProcessFileName(process, g_lastName, MAX_PATH)) return false;
-    g_lastProcess = process;
+  const wchar_t* kept = g_last.Find(process, front);
+  if (!kept) {
+    wchar_t found[ProgramNameCache::kUnits];
+    if (!ProcessFileName(process, found, ProgramNameCache::kUnits)) return false;
+    g_last.Keep(process, front, found);
+    kept = g_last.Find(process, front);
   }
   size_t i = 0;
-  for (; i + 1 < units && g_lastName[i]; ++i) name[i] = char16_t(g_lastName[i]);
+  for (; i + 1 < units && kept[i]; ++i) name[i] = char16_t(kept[i]);
   name[i] = 0;
   return true;
 }

@@ -8,5 +8,6 @@
 // False, with "", when no window is in front or its process cannot be
 // named (it ended meanwhile). Allocates nothing. Called from one thread:
 // the name of the last process asked is kept, so a program that stays in
-// front is named without asking the system again.
+// front (the same process and window) is named without asking the system
+// again.
 bool ForegroundProgram(char16_t* name, size_t units);

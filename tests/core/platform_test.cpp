@@ -9,6 +9,7 @@
 
 #include "divide64.h"
 #include "file_io.h"
+#include "program_name_cache.h"
 #include "test_support.h"
 #include "text_codec.h"
 #include "wide_text.h"
@@ -165,6 +166,15 @@ TEST(TerminalPaths, NativePathsBecomeProductPaths) {
   ASSERT_FALSE(folder.Path().empty());
   EXPECT_TRUE(WriteBytes(folder.File("n.txt"), "native"));
   EXPECT_EQ(ReadBytes(folder.File("n.txt")), "native");
+}
+
+// An ended program's id given to a later one: its window tells them apart.
+TEST(ProgramNameCache, RecycledProcessIdIsNamedAfresh) {
+  ProgramNameCache cache;
+  const int first = 0, second = 0;
+  cache.Keep(100, &first, L"wms.exe");
+  EXPECT_STREQ(L"wms.exe", cache.Find(100, &first));
+  EXPECT_EQ(nullptr, cache.Find(100, &second));
 }
 
 TEST(WideText, CopyAppendCompare) {

@@ -160,6 +160,38 @@ TEST_F(Bulk, ToggleModeStartsOnOnePressAndStopsOnTheNext) {
   EXPECT_TRUE(WedgeSession::WaitScanning(false, 3000));
 }
 
+// A new SARNU.INI that changes no key the reader holds: the reader stays
+// open, bulk mode toggled on stays on, and no client hears of a state change.
+TEST_F(Bulk, NewSettingsFileKeepsToggledBulkModeAndTheReaderOpen) {
+  const auto ini = [](const char* preamble) {
+    return SessionIni("[BulkScanning]\r\nBulkEnable=1\r\nBulkActivationMode=1\r\n"
+                      "[BulkCounterWindow]\r\nCounterEnabled=0\r\n[Filter]\r\n"
+                      "PreambleEnable=1\r\nPreamble=" + std::string(preamble) + "\r\n");
+  };
+  std::string why;
+  ASSERT_TRUE(session_.Start("laser", ini("A:"), &why)) << why;
+  Sleep(500);  // the toggle listener starts after the first activation
+  HANDLE toggle = CreateEventW(nullptr, FALSE, FALSE, L"SarnuBulkEvent");
+  long since = SimNow();
+  SetEvent(toggle);
+  CloseHandle(toggle);
+  ASSERT_TRUE(PollUntil(
+      [&] { return Calls(SimLogSince(since), {"DvcSetLED"}).find(" -1 1 1") != std::string::npos; },
+      10000)) << "bulk mode did not come on";
+  ReaderClient client;
+  ASSERT_TRUE(client.Complete());
+  client.ResetStates();
+  since = SimNow();
+  ASSERT_TRUE(WriteWholeFile(WedgeIniPath(), ini("B:")));
+  ASSERT_TRUE(WaitForLog("DvcSetBootup 0x0", since, 10000)) << "the new file was not taken";
+  EXPECT_EQ("", Calls(SimLogSince(since), {"LZRClose", "DvcSetLED"}));
+  EXPECT_FALSE(client.IsSet(ReaderClient::kStart) || client.IsSet(ReaderClient::kStop));
+  Queue(L"D1 D1 D2");
+  session_.Press();
+  EXPECT_EQ(L"B:D1\r\nB:D2\r\n", Typed(L"B:D1\r\nB:D2\r\n"));
+  session_.Release();
+}
+
 // The imager decodes on without a time-out while the trigger is held; every
 // barcode goes through the main window's thread, duplicates refused there.
 TEST_F(Bulk, HeldTriggerOnTheImagerDecodesUntilTheRelease) {

@@ -211,8 +211,9 @@ TEST_F(Scanning, ProfilesFollowTheProgramInFrontAndTheBarcodesType) {
 
 // A new SARNU.INI dropped over the old one is taken while the wedge runs,
 // at the next barcode and with no restart; a file that is no settings file
-// leaves the settings in force; one that comes during a bulk run is taken
-// after the run, whose barcodes are typed once each.
+// leaves the settings in force, and a copy that pauses halfway waits for its
+// rest; one that comes during a bulk run is taken after the run, whose
+// barcodes are typed once each. A reload hands the power-on keys on.
 TEST_F(Scanning, NewSettingsFileIsTakenWhileTheWedgeRuns) {
   const auto ini = [](const char* preamble) {
     return "[BulkScanning]\r\nBulkEnable=1\r\nBulkActivationMode=0\r\n"
@@ -235,18 +236,22 @@ TEST_F(Scanning, NewSettingsFileIsTakenWhileTheWedgeRuns) {
     return WaitForLog(call, since, waitMs);
   };
   ASSERT_NO_FATAL_FAILURE(scan(L"X", L"A:X\r\n"));
-  ASSERT_TRUE(drop(SessionIni(ini("B:")), "LZROpen 0 0", 10000)) << "the new file was not taken";
+  const char kTaken[] = "DvcSetBootup 0x0";
+  ASSERT_TRUE(drop(SessionIni(ini("B:")), kTaken, 10000)) << "the new file was not taken";
   ASSERT_NO_FATAL_FAILURE(scan(L"Y", L"B:Y\r\n"));
-  EXPECT_FALSE(drop("half a file, no section", "LZRClose", 1500)) << "a file without settings";
+  EXPECT_FALSE(drop("half a file, no section", kTaken, 1500)) << "a file without settings";
   ASSERT_NO_FATAL_FAILURE(scan(L"Z", L"B:Z\r\n"));
+  const std::string whole = SessionIni(ini("B:"));
+  EXPECT_FALSE(drop(whole.substr(0, whole.find("[Filter]")), kTaken, 1500)) << "half a copy";
+  ASSERT_TRUE(drop(whole, kTaken, 10000)) << "the copy's rest was not waited for";
 
   session_.Press();
   ASSERT_NO_FATAL_FAILURE(scan(L"P1", L"B:P1\r\n", false));
-  EXPECT_FALSE(drop(SessionIni(ini("C:")), "LZRClose", 1500)) << "taken during a bulk run";
+  EXPECT_FALSE(drop(SessionIni(ini("C:")), kTaken, 1500)) << "taken during a bulk run";
   ASSERT_NO_FATAL_FAILURE(scan(L"P2", L"B:P2\r\n", false));
   const long released = SimNow();
   session_.Release();
-  ASSERT_TRUE(WaitForLog("LZROpen 0 0", released, 10000)) << "not taken after the run";
+  ASSERT_TRUE(WaitForLog(kTaken, released, 10000)) << "not taken after the run";
   ASSERT_NO_FATAL_FAILURE(scan(L"Q", L"C:Q\r\n"));
 
   // A reader that a client stopped stays stopped; its start reads the file.
@@ -255,7 +260,7 @@ TEST_F(Scanning, NewSettingsFileIsTakenWhileTheWedgeRuns) {
   client.ResetStates();
   SetEvent(client.request[ReaderClient::kStop]);
   ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client.state[ReaderClient::kStop], 20000));
-  EXPECT_FALSE(drop(SessionIni(ini("D:")), "LZROpen 0 0", 1500)) << "a stopped reader opened";
+  EXPECT_FALSE(drop(SessionIni(ini("D:")), kTaken, 1500)) << "taken by a stopped reader";
 }
 
 TEST_F(Scanning, CameraModeFramesTheNextBarcodeUntilTheNextStart) {

@@ -93,8 +93,7 @@ int ScanDevice::Open(int reserved1, int reserved2) {
       IsOpen = 0;
       break;
   }
-  if (StoppedEvent) ResetEvent(StoppedEvent);
-  if (StartedEvent) SetEvent(StartedEvent);
+  if (!reopening_) SignalOpened();
   return int(IsOpen);
 }
 
@@ -114,10 +113,19 @@ int ScanDevice::Close() {
       IsOpen = 0;
       break;
   }
+  if (!reopening_) SignalClosed();
+  return IsOpen ? 0 : 1;
+}
+
+void ScanDevice::SignalOpened() {
+  if (StoppedEvent) ResetEvent(StoppedEvent);
+  if (StartedEvent) SetEvent(StartedEvent);
+}
+
+void ScanDevice::SignalClosed() {
   if (StartedEvent) ResetEvent(StartedEvent);
   if (CamModeActiveEvent) ResetEvent(CamModeActiveEvent);
   if (StoppedEvent) SetEvent(StoppedEvent);
-  return IsOpen ? 0 : 1;
 }
 
 namespace {
@@ -356,6 +364,21 @@ int ScanDevice::Activate(int on) {
   }
   int result = 0;
   ActivateSteps(&result);
+  return result;
+}
+
+int ScanDevice::Reopen() {
+  const bool wasOpen = IsOpen != 0;
+  InCamMode = 0;
+  reopening_ = true;
+  StopScan();
+  // The trigger-key table stays: a press while the reader is away must not
+  // reach the program in front.
+  Close();
+  int result = 0;
+  ActivateSteps(&result);
+  reopening_ = false;
+  if (wasOpen && !IsOpen) SignalClosed();
   return result;
 }
 

@@ -25,10 +25,11 @@ class ScanDevice {
   ScanDevice& operator=(const ScanDevice&) = delete;
 
   // Returns the new IsOpen; 0 and nothing else when already open. Resets
-  // Stopped and sets Started whatever the outcome.
+  // Stopped and sets Started whatever the outcome (but within Reopen).
   int Open(int reserved1, int reserved2);
   // 1 when the reader ended up closed; 0 and nothing else when not open.
-  // Resets Started and CamModeActive and sets Stopped whatever the outcome.
+  // Resets Started and CamModeActive and sets Stopped whatever the outcome
+  // (but within Reopen).
   int Close();
   // on 1: (re)load the settings and open the reader; on 0: stop scanning,
   // clear the trigger keys and close. Returns the result of Open or Close.
@@ -37,6 +38,12 @@ class ScanDevice {
   // the first failing reader call (after that call's box), returning 0.
   int Activate(int on = 1);
   int Deactivate() { return Activate(0); }
+  // A new SARNU.INI that the reader must be told of: the reader closed and
+  // activated again, with the trigger keys kept until the activation builds
+  // them anew and no state event signalled, as no client asked for it; only
+  // a reader that was open and did not come back signals Stopped. Returns
+  // what Activate returns.
+  int Reopen();
   // Starts a scan: the laser with `timeoutMs` (0 runs until stopped), the
   // imager on an ImagerReadThread that picks its own time-out; in the
   // imager's aimer mode only the aimer lights. Returns Scanning as it is then.
@@ -75,6 +82,10 @@ class ScanDevice {
   // box shown), 1 when all ran. *result gets what Activate returns.
   int ActivateSteps(int* result);
   void LoadReaderConfiguration();
+  void SignalOpened();
+  void SignalClosed();
+
+  bool reopening_ = false;  // Open and Close keep the state events as they are
 
  public:
   uint32_t ScanningKeys;

@@ -35,7 +35,30 @@ struct FileStamp {
   }
 };
 
-FileStamp g_read;  // main window's thread only
+// A file that lacks a section of the file read last is taken only after it
+// has stayed the same this long: a section dropped on purpose, not a copy
+// that paused halfway.
+const DWORD kShortFileSettleMs = 10000;
+
+// The sections of a file, by a hash of each header line without regard to
+// letter case: all that is asked of them is whether another file has them.
+const size_t kMaxSections = 64;
+struct SectionList {
+  uint32_t hash[kMaxSections];
+  size_t count = 0;
+  bool Has(uint32_t h) const {
+    for (size_t i = 0; i < count; ++i) {
+      if (hash[i] == h) return true;
+    }
+    return false;
+  }
+};
+
+// Main window's thread only.
+FileStamp g_read;
+SectionList g_readSections;
+FileStamp g_short;  // the short file whose settling is timed
+DWORD g_shortSince = 0;
 
 // The settings file's system path; a bare name lives in "\Windows\", as the
 // INI library has it.
@@ -69,18 +92,56 @@ FileStamp StampNow() {
   return stamp;
 }
 
-// Readable, and a settings file at all: at least one section. An emptied or
-// half-written file, or one of other text, is not taken.
-bool FileHoldsSettings() {
+uint32_t HeaderHash(const IniLine& line) {
+  uint32_t h = 2166136261u;
+  for (size_t i = 0; i < line.length; ++i) {
+    char16_t c = line.start[i];
+    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+    h = (h ^ c) * 16777619u;
+  }
+  return h;
+}
+
+// The file's sections into `sections`; false when it cannot be read.
+bool ReadSections(SectionList* sections) {
+  sections->count = 0;
   IniFile file = {};
   if (!g_settings || !IniOpen(&file, g_settings->IniPath)) {
     IniClose(&file);
     return false;
   }
-  bool section = false;
-  while (!section && IniNextLine(&file)) section = IniLineIsSectionHeader(file.line);
+  while (IniNextLine(&file)) {
+    if (!IniLineIsSectionHeader(file.line)) continue;
+    const uint32_t h = HeaderHash(file.line);
+    if (sections->count < kMaxSections && !sections->Has(h)) sections->hash[sections->count++] = h;
+  }
   IniClose(&file);
-  return section;
+  return true;
+}
+
+// Readable, and a settings file at all: at least one section. An emptied
+// file, or one of other text, is not taken. *whole: every section of the
+// file read last is there too; a copy that paused halfway lacks the rest.
+bool FileHoldsSettings(bool* whole) {
+  SectionList now;
+  if (!ReadSections(&now) || now.count == 0) return false;
+  *whole = true;
+  for (size_t i = 0; i < g_readSections.count; ++i) {
+    *whole = *whole && now.Has(g_readSections.hash[i]);
+  }
+  return true;
+}
+
+// Whether a short file has stayed `stamp` for the settle time; its first
+// look starts the clock.
+bool ShortFileSettled(const FileStamp& stamp) {
+  const DWORD tick = GetTickCount();
+  if (!(g_short == stamp)) {
+    g_short = stamp;
+    g_shortSince = tick;
+    return false;
+  }
+  return tick - g_shortSince >= kShortFileSettleMs;
 }
 
 bool RunUnderWay() {
@@ -101,7 +162,10 @@ bool CutToFolder(wchar_t* path) {
 
 }  // namespace
 
-void NoteSettingsFileRead() { g_read = StampNow(); }
+void NoteSettingsFileRead() {
+  g_read = StampNow();
+  ReadSections(&g_readSections);
+}
 
 void OnSettingsFileChanged() {
   if (MainWindow) KillTimer(MainWindow, kSettingsRetryTimer);
@@ -115,7 +179,14 @@ void OnSettingsFileChanged() {
     if (MainWindow) SetTimer(MainWindow, kSettingsRetryTimer, kQuietMs, nullptr);
     return;
   }
-  if (!FileHoldsSettings() || !(StampNow() == now)) return;
+  bool whole = false;
+  if (!FileHoldsSettings(&whole) || !(StampNow() == now)) return;
+  if (!whole && !ShortFileSettled(now)) {
+    // No change of the folder may come: the rest of a copy does, a section
+    // dropped on purpose does not.
+    if (MainWindow) SetTimer(MainWindow, kSettingsRetryTimer, kQuietMs, nullptr);
+    return;
+  }
   ReloadSettingsFile();
 }
 

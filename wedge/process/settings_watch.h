@@ -10,7 +10,8 @@
 // only at its activations, as it always did).
 int SettingsWatchThread();
 
-// Notes the file as it is now, just before it is read (every activation).
+// Notes the file as it is now, and its sections, just before it is read
+// (every activation and reload).
 void NoteSettingsFileRead();
 
 // The main window's answer to UM_SETTINGS_CHANGED and to its retry timer:
@@ -18,8 +19,9 @@ void NoteSettingsFileRead();
 // reader is closed or in camera mode (its next start reads the file), a
 // scan or a bulk run is under way (then asked again in half a second), the file
 // cannot be read or holds no section (the settings in force stay; the next
-// change tries again), or it changed while it was looked at (its next
-// change comes).
+// change tries again), it changed while it was looked at (its next change
+// comes), or it lacks a section of the file read last (asked again in half
+// a second; taken once it has stayed so for ten seconds).
 void OnSettingsFileChanged();
 
 // The retry timer's identifier on the main window.

@@ -16,6 +16,10 @@ const wchar_t* SetupProgramPath(WORD command, int scannerType);
 // also when the program could not be started, so the trigger works on.
 void RunSetupProgram(WORD command);
 
-// SARNU.INI replaced while the wedge runs: the same steps aside and back,
-// with no program between them; the activation reads the file again.
+// SARNU.INI replaced while the wedge runs, on the UI thread: the record and
+// profiles read again, the power-on keys handed on; the reader closed and
+// activated again (ScanDevice::Reopen) only when a key it holds changed
+// (the aimer, the imager's bulk decoding). The hook stays on, the bulk mode
+// that the worker toggled stays while the file keeps toggle mode, and the
+// DataReader clients see no state change.
 void ReloadSettingsFile();
