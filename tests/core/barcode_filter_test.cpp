@@ -508,10 +508,9 @@ TEST(FilterAllocation, QueueAndFilterAllocateNothingInSteadyState) {
   ASSERT_EQ(queue.Construct(1), 1);
   static char suffix[3], output[kFilterBufferSize];
   const char barcode[] = "0004006381333931\r";
-  const char type[4] = {};
 
   auto passOne = [&] {
-    ASSERT_EQ(queue.Push(barcode, sizeof barcode, type, sizeof type), 1);
+    ASSERT_EQ(queue.Push(barcode, sizeof barcode, 0), 1);
     char* text = queue.PopFront();
     ASSERT_NE(text, nullptr);
     std::memset(suffix, 0, sizeof suffix);

@@ -51,9 +51,9 @@ bool IsItem(const char* data, size_t length, uint32_t* seq) {
 }
 
 TEST(BlockQueueLayout, FootprintFollowsTheBuild) {
-  // 32-bit: header 12, 4-byte padding; 64-bit: header 24, 8-byte padding.
+  // 32-bit: header 16, 4-byte padding; 64-bit: header 24, 8-byte padding.
   const bool wide = sizeof(void*) == 8;
-  EXPECT_EQ(QueueItemFootprint(6), wide ? 32u : 20u);
+  EXPECT_EQ(QueueItemFootprint(6), wide ? 32u : 24u);
   EXPECT_EQ(QueueItemFootprint(0), kQueueItemHeaderSize);
   EXPECT_EQ(QueueItemFootprint(kQueueItemAlign), kQueueItemHeaderSize + kQueueItemAlign);
   EXPECT_EQ(QueueItemFootprint(kQueueItemAlign + 1), kQueueItemHeaderSize + 2 * kQueueItemAlign);
@@ -72,7 +72,7 @@ TEST(BlockQueueLayout, ProcessQueuesHave64KiBBlocks) {
     EXPECT_EQ(q->IsEmpty(), 1);
   }
   if (sizeof(void*) == 4 && OutputQueue.BlockSize() == 65536) {
-    EXPECT_EQ(OutputQueue.MaxItemLength(), 65516u);
+    EXPECT_EQ(OutputQueue.MaxItemLength(), 65512u);
   }
 }
 
@@ -82,12 +82,16 @@ TEST_F(BlockQueueTest, ItemsArePackedWithZeroPadding) {
     std::string dirt(64, '\xAA');
     ASSERT_EQ(Push(dirt), 1);
     Pop();
-    ASSERT_EQ(Push(Item(1, length)), 1);
+    // The item's zero bytes are data: length and type come from its header.
+    ASSERT_EQ(queue.Push(Item(1, length).data(), length, -int32_t(length) - 1), 1);
     ASSERT_EQ(Push("x"), 1);
     size_t stored = 99;
-    char* first = queue.PopFront(&stored);
-    char* second = queue.PopFront();
+    int32_t type = 0, secondType = 99;
+    char* first = queue.PopFront(&stored, &type);
+    char* second = queue.PopFront(nullptr, &secondType);
     EXPECT_EQ(stored, length);
+    EXPECT_EQ(type, -int32_t(length) - 1);
+    EXPECT_EQ(secondType, 0);
     EXPECT_EQ(size_t(second - first), QueueItemFootprint(length)) << length;
     EXPECT_EQ(std::string(first, length), Item(1, length));
     for (size_t i = length; i < QueueItemFootprint(length) - kQueueItemHeaderSize; ++i) {

@@ -63,6 +63,11 @@ const TypingCase kTypingCases[] = {
      {"a\r", "\r", "b\r"},
      "LWin^ A_ A^ LWin^ Enter_ Enter^ LWin^ B_ B^ LWin^ Enter_ Enter^"},
     {"ByteWithoutKeyIsTypedAsUnicode", {"\xE9\r"}, "LWin^ u+00E9_ u+00E9^ LWin^ Enter_ Enter^"},
+    // A GS1 text ended at its first FNC1 (suffix moved up, the rest behind
+    // the 0): typed up to the 0, not taken for an unterminated item.
+    {"ZeroInsideEndsTheText",
+     {std::string("01\r\0" "0AB\r", 8)},
+     "LWin^ 0_ 0^ LWin^ 1_ 1^ LWin^ Enter_ Enter^"},
 };
 
 class KeyOutputTypingTest : public KeyOutputTest,

@@ -50,12 +50,9 @@ int BlockQueue::IsEmpty() {
   return head_ == nullptr ? 1 : 0;
 }
 
-int BlockQueue::Push(const char* data, size_t length) { return Push(data, length, nullptr, 0); }
-
-int BlockQueue::Push(const char* data, size_t dataLength, const char* tail, size_t tailLength) {
+int BlockQueue::Push(const char* data, size_t length, int32_t type) {
   // Checked before the padding is computed, so a huge length cannot wrap.
-  if (!lock_ || dataLength > MaxItemLength() || tailLength > MaxItemLength() - dataLength) return 0;
-  const size_t length = dataLength + tailLength;
+  if (!lock_ || length > MaxItemLength()) return 0;
   size_t footprint = QueueItemFootprint(length);
   LockHolder hold(*lock_);
   if (!newestBlock_) {
@@ -76,9 +73,9 @@ int BlockQueue::Push(const char* data, size_t dataLength, const char* tail, size
   item->next = nullptr;
   item->block = newestBlock_;
   item->length = uint32_t(length);
+  item->type = type;
   char* bytes = writePos_ + kQueueItemHeaderSize;
-  if (dataLength) std::memcpy(bytes, data, dataLength);
-  if (tailLength) std::memcpy(bytes + dataLength, tail, tailLength);
+  if (length) std::memcpy(bytes, data, length);
   // The block may be reused memory: clear the padding so stored items never
   // carry bytes of an older barcode.
   std::memset(bytes + length, 0, footprint - kQueueItemHeaderSize - length);
@@ -92,13 +89,14 @@ int BlockQueue::Push(const char* data, size_t dataLength, const char* tail, size
   return 1;
 }
 
-char* BlockQueue::PopFront(size_t* length) {
+char* BlockQueue::PopFront(size_t* length, int32_t* type) {
   if (!lock_) return nullptr;
   LockHolder hold(*lock_);
   QueueItem* item = head_;
   if (!item) return nullptr;
   head_ = item->next;
   if (length) *length = item->length;
+  if (type) *type = item->type;
   return reinterpret_cast<char*>(item) + kQueueItemHeaderSize;
 }
 

@@ -10,11 +10,13 @@
 
 // Layout. A block is BlockSize() bytes of committed page memory: a header
 // {newer block, live items} and then the items. An item is a header {next
-// item, its block, stored length} and then the data bytes and zero bytes up to
-// the next multiple of kQueueItemAlign. The links are pointers, so the sizes
-// follow the build:
-//   32-bit: block header 8, item header 12, alignment 4; a 6-byte item takes
-//           20 bytes and the largest item of a 64 KiB block is 65516 bytes;
+// item, its block, stored length, type} and then the data bytes and zero bytes
+// up to the next multiple of kQueueItemAlign. Length and type live in the
+// header only, so any data byte, a zero included, is just data, and both are
+// read as aligned words. The links are pointers, so the sizes follow the
+// build:
+//   32-bit: block header 8, item header 16, alignment 4; a 6-byte item takes
+//           24 bytes and the largest item of a 64 KiB block is 65512 bytes;
 //   64-bit: block header 16, item header 24, alignment 8; a 6-byte item takes
 //           32 bytes and the largest item of a 64 KiB block is 65496 bytes.
 struct QueueBlock {
@@ -26,6 +28,7 @@ struct QueueItem {
   QueueItem* next;
   QueueBlock* block;  // null once released, so a second release is refused
   uint32_t length;    // the byte count the producer gave
+  int32_t type;       // the type code the producer gave (0 when none)
 };
 
 enum : size_t {
@@ -64,20 +67,21 @@ class BlockQueue {
 
   // 1 when there is no item to pop.
   int IsEmpty();
-  // Copies `length` bytes in. 1 when stored; 0 when the item cannot fit a
-  // block (length > MaxItemLength()), the queue is not built, or a new block
-  // cannot be had. Nothing is stored on 0.
-  int Push(const char* data, size_t length);
-  // One item of `data` followed by `tail`, on the same terms.
-  int Push(const char* data, size_t dataLength, const char* tail, size_t tailLength);
+  // Copies `length` bytes in, with `type` in the item's header. 1 when
+  // stored; 0 when the item cannot fit a block (length > MaxItemLength()),
+  // the queue is not built, or a new block cannot be had. Nothing is stored
+  // on 0.
+  int Push(const char* data, size_t length, int32_t type = 0);
   // The oldest item's data, or null when the queue is empty (another thread
   // may empty it between IsEmpty and PopFront). The data stays valid and
-  // writable until Release; `length` (optional) receives its stored length.
-  char* PopFront(size_t* length = nullptr);
+  // writable until Release; `length` and `type` (optional) receive what Push
+  // stored.
+  char* PopFront(size_t* length = nullptr, int32_t* type = nullptr);
   // Gives back an item from PopFront. 1 when given back; 0 for null, for an
   // item given back already, or one that this queue does not hold.
   int Release(const char* data);
-  // 1 when an item not yet popped has exactly this length and these bytes.
+  // 1 when an item not yet popped has exactly this length and these bytes
+  // (whatever its type).
   int Contains(const char* data, size_t length);
   // Forgets every item not yet popped (see above for popped ones).
   void Clear();

@@ -13,8 +13,9 @@ class Profiles;
 // The buffer type that selects output through the clipboard.
 enum : uint8_t { kBufferTypeClipboard = 3 };
 
-// An OutputQueue item: the text with its terminator, then the barcode's
-// type code (4 bytes). An item of the text alone types with type 0.
+// An OutputQueue item: the text with its terminator (`length` is the text's,
+// text[length] must be 0), the barcode's type code in the item's header. An
+// item pushed without a type types with type 0.
 int PushForOutput(const char* text, size_t length, int32_t type);
 
 // The process's profiles (null: none; the main record for every barcode),

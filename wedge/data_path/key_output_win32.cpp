@@ -83,19 +83,14 @@ void TypeText(const char* text, const TypingExtras& extras, bool* typedBefore) {
 
 // Filters and sends one queued barcode; the item is released as soon as the
 // filter has read it, so the producers' blocks come back early.
-void OutputOne(char* item, size_t length) {
+void OutputOne(char* item, size_t length, int32_t type) {
   std::memset(g_suffixBuffer, 0, sizeof g_suffixBuffer);
   std::memset(g_outputBuffer, 0, sizeof g_outputBuffer);
-  // Every producer pushes the terminator with the text, and maybe the type
-  // after it; an item without one would send the filter reading past its
-  // end, so it is dropped.
-  const char* end = static_cast<const char*>(std::memchr(item, 0, length));
-  const size_t textLength = end ? size_t(end - item) : length;
-  const bool terminated = textLength + 1 == length || textLength + 1 + sizeof(int32_t) == length;
-  int32_t type = 0;
-  if (textLength + 1 + sizeof(int32_t) == length) {
-    std::memcpy(&type, item + textLength + 1, sizeof type);
-  }
+  // Every producer pushes the terminator with the text; an item without one
+  // would send the filter reading past its end, so it is dropped. A 0 before
+  // the terminator (a shortened GS1 text, a NUL the barcode carries) ends the
+  // text there, as the filter reads it.
+  const bool terminated = length != 0 && item[length - 1] == 0;
   int send = 0;
   TypingExtras extras;
   if (terminated && g_settings) {
@@ -133,9 +128,7 @@ void OutputOne(char* item, size_t length) {
 Profiles* g_profiles = nullptr;
 
 int PushForOutput(const char* text, size_t length, int32_t type) {
-  char typeBytes[sizeof type];
-  std::memcpy(typeBytes, &type, sizeof type);
-  return OutputQueue.Push(text, length + 1, typeBytes, sizeof typeBytes);
+  return OutputQueue.Push(text, length + 1, type);
 }
 
 void LoadSettingsAndProfiles() {
@@ -191,9 +184,10 @@ int OutputThread() {
 int ProcessOutputQueue() {
   while (!OutputQueue.IsEmpty() && !WedgeEnding()) {
     size_t length = 0;
-    char* item = OutputQueue.PopFront(&length);
+    int32_t type = 0;
+    char* item = OutputQueue.PopFront(&length, &type);
     if (!item) break;
-    OutputOne(item, length);
+    OutputOne(item, length, type);
   }
   return 1;
 }
