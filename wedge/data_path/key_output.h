@@ -39,6 +39,11 @@ void ClearProfiles();
 // waiting itself fails.
 int OutputThread();
 
+// Called by the UI thread as the wedge starts to end: the output thread
+// finishes the barcode it is typing (with KeyDelay, not even that) and
+// types nothing more, before EventSarnuEnd is set.
+void StopOutputForExit();
+
 // Types every item of the OutputQueue in queue order, items pushed meanwhile
 // included, and releases each. An item that the filter empties sends
 // nothing, not even its suffix. Returns 1.

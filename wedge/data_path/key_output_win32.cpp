@@ -30,7 +30,15 @@ HWND g_clipboardOwner = nullptr;
 // typed, even with barcodes still queued.
 HANDLE g_endEvent = nullptr;
 
-bool WedgeEnding() { return g_endEvent && WaitForSingleObject(g_endEvent, 0) == WAIT_OBJECT_0; }
+// Set by the UI thread the moment the wedge starts to end. EventSarnuEnd
+// comes only after the reader is closed and the tray icon taken away, which
+// can take a while, and a backlog must not go on being typed meanwhile.
+volatile LONG g_exitRequested = 0;
+
+bool WedgeEnding() {
+  return g_exitRequested != 0 ||
+         (g_endEvent && WaitForSingleObject(g_endEvent, 0) == WAIT_OBJECT_0);
+}
 
 // Used by the output thread only; static so that typing allocates nothing.
 char g_outputBuffer[kFilterBufferSize];
@@ -64,6 +72,7 @@ const WCHAR* W(const char16_t* text) { return reinterpret_cast<const WCHAR*>(tex
 void TypeText(const char* text, const TypingExtras& extras, bool* typedBefore) {
   for (const char* p = text; *p; ++p) {
     if (extras.keyDelayMs && *typedBefore) {
+      if (g_exitRequested) return;
       if (!g_endEvent) {
         Sleep(extras.keyDelayMs);
       } else if (WaitForSingleObject(g_endEvent, extras.keyDelayMs) == WAIT_OBJECT_0) {
@@ -162,6 +171,7 @@ int OutputThread() {
   }
   const HANDLE events[2] = {end, data};
   g_endEvent = end;
+  InterlockedExchange(&g_exitRequested, 0);
   int result = 1;
   for (;;) {
     const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
@@ -180,6 +190,8 @@ int OutputThread() {
   CloseHandle(data);
   return result;
 }
+
+void StopOutputForExit() { InterlockedExchange(&g_exitRequested, 1); }
 
 int ProcessOutputQueue() {
   while (!OutputQueue.IsEmpty() && !WedgeEnding()) {

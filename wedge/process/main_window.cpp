@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "counter_window.h"
+#include "key_output.h"
 #include "notifications.h"
 #include "process_globals.h"
 #include "reader_input.h"
@@ -55,6 +56,7 @@ LRESULT OnCreate(HWND window) {
 }
 
 LRESULT OnDestroy() {
+  StopOutputForExit();
   if (g_popupMenu) {
     DestroyMenu(g_popupMenu);
     g_popupMenu = nullptr;
