@@ -21,10 +21,13 @@ bool ClipboardSaveText(char16_t** saved);
 bool ClipboardOffer(char16_t* text);
 
 // Waits until the program in front took the offered text, at most
-// `boundMs`. A read by a program behind it (a clipboard monitor, a remote
-// session's clipboard) hands the text over but is no paste. False when the
-// target did not take it in time: the offer then stays, so a target that
-// pastes late still gets the barcode.
+// `boundMs`. Until then a program behind it that reads with a window of its
+// own (a clipboard manager, a remote session's clipboard, reading at every
+// change) gets nothing, so the target's paste still asks and is seen; one
+// reading without a window cannot be told from the target and gets the text,
+// and the paste then goes unseen. False when the target did not take it in
+// time: the offer then stays for whoever reads, so a target that pastes late
+// still gets the barcode.
 bool ClipboardWaitTaken(uint32_t boundMs);
 
 // Puts `saved` back as the clipboard's only content (an empty clipboard when
