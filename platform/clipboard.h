@@ -17,7 +17,10 @@ bool ClipboardSaveText(char16_t** saved);
 
 // Empties the clipboard and offers `text` (a block from ClipboardAlloc,
 // owned from now on by this module) as its Unicode text, to be handed over
-// when somebody asks. False when the clipboard could not be opened.
+// when somebody asks. Returns once programs listening for clipboard changes
+// have read and let go (50 ms at most when none was seen yet, half a second
+// once one was), so that none holds the clipboard when the target pastes.
+// False when the clipboard could not be opened: nothing is offered then.
 bool ClipboardOffer(char16_t* text);
 
 // Waits until the program in front took the offered text, at most

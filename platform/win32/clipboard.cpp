@@ -16,10 +16,18 @@ std::atomic<char16_t*> g_offered{nullptr};
 // nothing: handing it the text would leave nothing for the target's paste to
 // ask, and that paste would pass unseen.
 std::atomic<bool> g_withheld{false};
+// Set once a program behind was seen reading at an offer: it reads at every
+// change and is then waited for (ClipboardOffer).
+std::atomic<bool> g_listenerSeen{false};
 HWND g_owner = nullptr;
 HANDLE g_ownerThread = nullptr;
 
 HANDLE TakenEvent() {
+  static const HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  return event;
+}
+
+HANDLE BehindReadEvent() {
   static const HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   return event;
 }
@@ -49,7 +57,10 @@ Reader WhoAsks(HWND owner) {
 void RenderOffered(bool allFormats, HWND owner) {
   const Reader reader = allFormats ? Reader::kUnknown : WhoAsks(owner);
   // Unrendered, the text stays offered and the system asks again next time.
-  if (reader == Reader::kBehind && g_withheld.load()) return;
+  if (reader == Reader::kBehind && g_withheld.load()) {
+    SetEvent(BehindReadEvent());
+    return;
+  }
   char16_t* text = g_offered.exchange(nullptr);
   if (!text) return;
   // Asked for every format as the owner goes away: the clipboard must be
@@ -120,6 +131,16 @@ bool OpenPatiently(HWND owner) {
   return false;
 }
 
+// Programs that listen for clipboard changes read right after the offer; a
+// paste that came while one of them held the clipboard open would find it
+// busy and paste nothing. A listener seen once reads at every offer and is
+// waited for longer than one that may not exist; then until it let go.
+void LetListenersRead() {
+  const DWORD boundMs = g_listenerSeen.load() ? 500 : 50;
+  if (WaitForSingleObject(BehindReadEvent(), boundMs) == WAIT_OBJECT_0) g_listenerSeen.store(true);
+  for (int attempt = 0; attempt < 100 && GetOpenClipboardWindow(); ++attempt) Sleep(5);
+}
+
 }  // namespace
 
 char16_t* ClipboardAlloc(uint32_t units) {
@@ -155,10 +176,12 @@ bool ClipboardOffer(char16_t* text) {
   EmptyClipboard();
   ClipboardFree(g_offered.exchange(nullptr));
   ResetEvent(TakenEvent());
+  ResetEvent(BehindReadEvent());
   g_offered.store(text);
   g_withheld.store(true);
   SetClipboardData(CF_UNICODETEXT, nullptr);
   CloseClipboard();
+  LetListenersRead();
   return true;
 }
 

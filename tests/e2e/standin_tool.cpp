@@ -34,11 +34,13 @@ void Record(const char* what) {
 
 LRESULT CALLBACK ListenerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_CLIPBOARDUPDATE) return DefWindowProcW(window, message, wParam, lParam);
-  // As a clipboard manager keeps its history: the text read at once.
+  // As a clipboard manager keeps its history: the text read at once, the
+  // clipboard held a moment as the text is stored.
   if (OpenClipboard(window)) {
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
       GlobalLock(data);
       GlobalUnlock(data);
+      Sleep(40);
     }
     CloseClipboard();
   }
