@@ -4,16 +4,19 @@
 // it stands in for; it appends "start <path>" and "end <path>" to the file
 // named by SARNU_STANDIN_LOG and stays up SARNU_STANDIN_MS milliseconds
 // (3000 when unset) in between.
-//   standin_tool --clipboard-listener
+//   standin_tool --clipboard-listener [HOLD_MS]
 // stands in instead for a clipboard manager: it reads the clipboard's text at
-// every change, with a window of its own, until it is ended. Its window's
-// title is "clipboard listener ready" once it listens.
+// every change, with a window of its own, and holds the clipboard HOLD_MS
+// (40 when unset) after reading any, until it is ended. Its window's title is
+// "clipboard listener ready" once it listens.
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
 
 namespace {
+
+DWORD g_holdMs = 40;
 
 void Record(const char* what) {
   wchar_t logPath[MAX_PATH];
@@ -40,7 +43,7 @@ LRESULT CALLBACK ListenerProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
       GlobalLock(data);
       GlobalUnlock(data);
-      Sleep(40);
+      Sleep(g_holdMs);
     }
     CloseClipboard();
   }
@@ -65,7 +68,10 @@ int ListenToClipboard() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc > 1 && wcscmp(argv[1], L"--clipboard-listener") == 0) return ListenToClipboard();
+  if (argc > 1 && wcscmp(argv[1], L"--clipboard-listener") == 0) {
+    if (argc > 2) g_holdMs = _wtoi(argv[2]);
+    return ListenToClipboard();
+  }
   Record("start");
   wchar_t text[16];
   DWORD stayMs = 3000;

@@ -56,9 +56,10 @@ TEST(TypingExtras, KeyDelaySpacesEveryCharacterAndTheSuffix) {
 // reading first gets the barcode but is no paste, so the target still pastes
 // the barcode; a copy the target makes of its own stays on the clipboard. A
 // program listening for clipboard changes reads at every one of them, and
-// every paste must still arrive and the user's text come back.
+// every paste must still arrive and the user's text come back; while one
+// holds the clipboard for long the barcode is typed instead.
 TEST(TypingExtras, KeepClipboardGivesTheUsersTextBackAfterEveryPaste) {
-  enum Other { kNobody, kMonitorReadsFirst, kTargetCopies, kListener };
+  enum Other { kNobody, kMonitorReadsFirst, kTargetCopies, kListener, kListenerHolds };
   struct Case {
     bool keep;
     DWORD lateMs;  // 0: notepad takes the paste
@@ -70,7 +71,8 @@ TEST(TypingExtras, KeepClipboardGivesTheUsersTextBackAfterEveryPaste) {
                {true, 2600, 1, kNobody},
                {true, 1000, 1, kMonitorReadsFirst},
                {true, 400, 1, kTargetCopies},
-               {true, 0, 2, kListener}};
+               {true, 0, 2, kListener},
+               {true, 0, 1, kListenerHolds}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.keep ? "kept" : "not kept") + (c.lateMs ? ", late target" : "") +
                  ", other " + std::to_string(c.other));
@@ -85,8 +87,10 @@ TEST(TypingExtras, KeepClipboardGivesTheUsersTextBackAfterEveryPaste) {
                               &why))
         << why;
     Program listener;
-    if (c.other == kListener) {
-      ASSERT_TRUE(listener.Start(L"standin_tool.exe", L"--clipboard-listener"));
+    if (c.other == kListener || c.other == kListenerHolds) {
+      ASSERT_TRUE(listener.Start(L"standin_tool.exe",
+                                 c.other == kListener ? L"--clipboard-listener"
+                                                      : L"--clipboard-listener 2000"));
       ASSERT_TRUE(WaitForProcessWindow(listener.Id(), L"SarnuClipboardListener",
                                        L"clipboard listener ready", false, 5000));
     }
