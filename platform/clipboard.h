@@ -17,14 +17,20 @@ bool ClipboardSaveText(char16_t** saved);
 
 // Empties the clipboard and offers `text` (a block from ClipboardAlloc,
 // owned from now on by this module) as its Unicode text, to be handed over
-// when somebody asks. False when the clipboard could not be opened.
+// when somebody asks. Returns once programs listening for clipboard changes
+// have read and let go (50 ms at most when none was seen yet, half a second
+// once one was), so that none holds the clipboard when the target pastes.
+// False when the clipboard could not be opened: nothing is offered then.
 bool ClipboardOffer(char16_t* text);
 
 // Waits until the program in front took the offered text, at most
-// `boundMs`. A read by a program behind it (a clipboard monitor, a remote
-// session's clipboard) hands the text over but is no paste. False when the
-// target did not take it in time: the offer then stays, so a target that
-// pastes late still gets the barcode.
+// `boundMs`. Until then a program behind it that reads with a window of its
+// own (a clipboard manager, a remote session's clipboard, reading at every
+// change) gets nothing, so the target's paste still asks and is seen; one
+// reading without a window cannot be told from the target and gets the text,
+// and the paste then goes unseen. False when the target did not take it in
+// time: the offer then stays for whoever reads, so a target that pastes late
+// still gets the barcode.
 bool ClipboardWaitTaken(uint32_t boundMs);
 
 // Puts `saved` back as the clipboard's only content (an empty clipboard when

@@ -12,10 +12,22 @@ namespace {
 // The text offered and not yet handed over; swapped out by whoever comes
 // first, the owner window handing it over or a new offer replacing it.
 std::atomic<char16_t*> g_offered{nullptr};
+// While the target's paste is awaited, a program reading from behind gets
+// nothing: handing it the text would leave nothing for the target's paste to
+// ask, and that paste would pass unseen.
+std::atomic<bool> g_withheld{false};
+// Set once a program behind was seen reading at an offer: it reads at every
+// change and is then waited for (ClipboardOffer).
+std::atomic<bool> g_listenerSeen{false};
 HWND g_owner = nullptr;
 HANDLE g_ownerThread = nullptr;
 
 HANDLE TakenEvent() {
+  static const HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  return event;
+}
+
+HANDLE BehindReadEvent() {
   static const HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   return event;
 }
@@ -26,20 +38,29 @@ size_t Units(const char16_t* text) {
   return n;
 }
 
+enum class Reader { kTarget, kBehind, kUnknown };
+
 // The paste's target is the program in front; the window that has the
-// clipboard open during the request tells who asks.
-bool ForegroundAsks() {
+// clipboard open during the request tells who asks. A read without a window,
+// or our own (the next barcode's save), cannot be told apart from the target.
+Reader WhoAsks(HWND owner) {
   const HWND reader = GetOpenClipboardWindow();
   const HWND front = GetForegroundWindow();
-  if (!reader || !front) return false;
+  if (!reader || reader == owner || !front) return Reader::kUnknown;
   DWORD readerProcess = 0;
   DWORD frontProcess = 0;
   GetWindowThreadProcessId(reader, &readerProcess);
   GetWindowThreadProcessId(front, &frontProcess);
-  return readerProcess == frontProcess;
+  return readerProcess == frontProcess ? Reader::kTarget : Reader::kBehind;
 }
 
 void RenderOffered(bool allFormats, HWND owner) {
+  const Reader reader = allFormats ? Reader::kUnknown : WhoAsks(owner);
+  // Unrendered, the text stays offered and the system asks again next time.
+  if (reader == Reader::kBehind && g_withheld.load()) {
+    SetEvent(BehindReadEvent());
+    return;
+  }
   char16_t* text = g_offered.exchange(nullptr);
   if (!text) return;
   // Asked for every format as the owner goes away: the clipboard must be
@@ -48,7 +69,7 @@ void RenderOffered(bool allFormats, HWND owner) {
     ClipboardFree(text);
     return;
   }
-  const bool paste = !allFormats && ForegroundAsks();
+  const bool paste = reader == Reader::kTarget;
   if (!allFormats || GetClipboardOwner() == owner) {
     if (!SetClipboardData(CF_UNICODETEXT, text)) ClipboardFree(text);
   } else {
@@ -110,6 +131,16 @@ bool OpenPatiently(HWND owner) {
   return false;
 }
 
+// Programs that listen for clipboard changes read right after the offer; a
+// paste that came while one of them held the clipboard open would find it
+// busy and paste nothing. A listener seen once reads at every offer and is
+// waited for longer than one that may not exist; then until it let go.
+void LetListenersRead() {
+  const DWORD boundMs = g_listenerSeen.load() ? 500 : 50;
+  if (WaitForSingleObject(BehindReadEvent(), boundMs) == WAIT_OBJECT_0) g_listenerSeen.store(true);
+  for (int attempt = 0; attempt < 100 && GetOpenClipboardWindow(); ++attempt) Sleep(5);
+}
+
 }  // namespace
 
 char16_t* ClipboardAlloc(uint32_t units) {
@@ -145,14 +176,20 @@ bool ClipboardOffer(char16_t* text) {
   EmptyClipboard();
   ClipboardFree(g_offered.exchange(nullptr));
   ResetEvent(TakenEvent());
+  ResetEvent(BehindReadEvent());
   g_offered.store(text);
+  g_withheld.store(true);
   SetClipboardData(CF_UNICODETEXT, nullptr);
   CloseClipboard();
+  LetListenersRead();
   return true;
 }
 
 bool ClipboardWaitTaken(uint32_t boundMs) {
-  return WaitForSingleObject(TakenEvent(), boundMs) == WAIT_OBJECT_0;
+  const bool taken = WaitForSingleObject(TakenEvent(), boundMs) == WAIT_OBJECT_0;
+  // Unconfirmed, the barcode must not be kept from whoever pastes it now.
+  g_withheld.store(false);
+  return taken;
 }
 
 bool ClipboardRestore(char16_t* saved) {

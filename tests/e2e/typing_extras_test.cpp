@@ -55,9 +55,12 @@ TEST(TypingExtras, KeyDelaySpacesEveryCharacterAndTheSuffix) {
 // described, and so it does for a target that pastes only after the
 // two-second bound: it must still paste the barcode. A clipboard monitor
 // reading first gets the barcode but is no paste, so the target still pastes
-// the barcode; a copy the target makes of its own stays on the clipboard.
+// the barcode; a copy the target makes of its own stays on the clipboard. A
+// program listening for clipboard changes reads at every one of them, and
+// every paste must still arrive and the user's text come back; while one
+// holds the clipboard for long the barcode is typed instead.
 TEST(TypingExtras, KeepClipboardGivesTheUsersTextBackAfterEveryPaste) {
-  enum Other { kNobody, kMonitorReadsFirst, kTargetCopies };
+  enum Other { kNobody, kMonitorReadsFirst, kTargetCopies, kListener, kListenerHolds };
   struct Case {
     bool keep;
     DWORD lateMs;  // 0: notepad takes the paste
@@ -68,7 +71,9 @@ TEST(TypingExtras, KeepClipboardGivesTheUsersTextBackAfterEveryPaste) {
                {false, 0, 2, kNobody},
                {true, 2600, 1, kNobody},
                {true, 1000, 1, kMonitorReadsFirst},
-               {true, 400, 1, kTargetCopies}};
+               {true, 400, 1, kTargetCopies},
+               {true, 0, 2, kListener},
+               {true, 0, 1, kListenerHolds}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.keep ? "kept" : "not kept") + (c.lateMs ? ", late target" : "") +
                  ", other " + std::to_string(c.other));
@@ -82,6 +87,14 @@ TEST(TypingExtras, KeepClipboardGivesTheUsersTextBackAfterEveryPaste) {
                                          "[BulkCounterWindow]\r\nCounterEnabled=0\r\n"),
                               &why))
         << why;
+    Program listener;
+    if (c.other == kListener || c.other == kListenerHolds) {
+      ASSERT_TRUE(listener.Start(L"standin_tool.exe",
+                                 c.other == kListener ? L"--clipboard-listener"
+                                                      : L"--clipboard-listener 2000"));
+      ASSERT_TRUE(WaitForProcessWindow(listener.Id(), L"SarnuClipboardListener",
+                                       L"clipboard listener ready", false, 5000));
+    }
     KeySink sink;
     if (c.lateMs) {
       sink.PasteLate(c.lateMs, c.other == kTargetCopies ? L"the target's own copy" : L"");
@@ -104,9 +117,9 @@ TEST(TypingExtras, KeepClipboardGivesTheUsersTextBackAfterEveryPaste) {
                                       : session.Pad().WaitForText(expected, 15000);
     session.Release();
     EXPECT_EQ(expected, got);
-    const std::wstring left = c.other == kTargetCopies            ? L"the target's own copy"
-                              : takenInTime && c.other == kNobody ? L"the user's own text"
-                                                                  : last;
+    const std::wstring left = c.other == kTargetCopies ? L"the target's own copy"
+                              : takenInTime && c.other != kMonitorReadsFirst ? L"the user's own text"
+                                                                             : last;
     EXPECT_TRUE(PollUntil([&] { return ClipboardText() == left; }, 3000))
         << "the clipboard holds something else";
   }

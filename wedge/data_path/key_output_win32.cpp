@@ -118,7 +118,7 @@ void OutputOne(char* item, size_t length, int32_t type) {
   if (ReadValue(g_bufferType) == kBufferTypeClipboard) {
     typedBefore = true;
     if (extras.keepClipboard) {
-      PasteKeepingClipboard(g_outputBuffer);
+      if (!PasteKeepingClipboard(g_outputBuffer)) TypeText(g_outputBuffer, extras, &typedBefore);
     } else {
       // The paste goes out even when the copy failed: the user then gets what
       // the clipboard held, which is how the reader's own clipboard mode acts.

@@ -35,6 +35,8 @@ size_t LayoutKeyEventsForCharacter(unsigned char character, KeyEvent* events);
 // text saved, the barcode offered and pasted, and the saved text put back
 // once the program in front has taken the paste. A target that has not
 // taken it within kPasteTakenBoundMs keeps the barcode on the clipboard for
-// a late paste, and the user's text is not put back.
+// a late paste, and the user's text is not put back. False when the
+// clipboard stayed busy (or memory ran out) before anything was pasted: the
+// clipboard is as it was, and the caller types the text instead.
 enum : uint32_t { kPasteTakenBoundMs = 2000 };
-void PasteKeepingClipboard(const char* text);
+bool PasteKeepingClipboard(const char* text);

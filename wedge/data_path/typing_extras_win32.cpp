@@ -102,13 +102,16 @@ size_t LayoutKeyEventsForCharacter(unsigned char character, KeyEvent* events) {
   return n;
 }
 
-void PasteKeepingClipboard(const char* text) {
+bool PasteKeepingClipboard(const char* text) {
+  // A Ctrl+V without the barcode offered would paste the user's text.
   char16_t* saved = nullptr;
-  const bool keep = ClipboardSaveText(&saved);
+  if (!ClipboardSaveText(&saved)) return false;
   const size_t length = std::strlen(text);
-  if (char16_t* wide = ClipboardAlloc(uint32_t(length + 1))) {
-    AnsiToWide(text, length, wide, length);
-    ClipboardOffer(wide);
+  char16_t* wide = ClipboardAlloc(uint32_t(length + 1));
+  if (wide) AnsiToWide(text, length, wide, length);
+  if (!wide || !ClipboardOffer(wide)) {
+    ClipboardFree(saved);
+    return false;
   }
   KeyEvent events[kPasteEventCount];
   PasteKeyEvents(events);
@@ -116,9 +119,10 @@ void PasteKeepingClipboard(const char* text) {
   // A target that has not pasted yet may still paste: it must then find the
   // barcode, not the user's text followed by the suffix, so the user's text
   // goes back only once the target took the barcode.
-  if (ClipboardWaitTaken(kPasteTakenBoundMs) && keep) {
+  if (ClipboardWaitTaken(kPasteTakenBoundMs)) {
     ClipboardRestore(saved);
   } else {
     ClipboardFree(saved);
   }
+  return true;
 }
