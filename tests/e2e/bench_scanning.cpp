@@ -227,7 +227,7 @@ int main() {
   }
   const long since = SimNow();
   if (!WriteWholeFile(WedgeIniPath(), SessionIni(kBulkIni + profiles)) ||
-      !WaitForLog("LZROpen 0 0", since, 10000)) {
+      !WaitForLog("DvcSetBootup 0x0", since, 10000)) {  // a reload hands the power-on keys on
     return Fail("the file with profiles was not taken");
   }
   session.Press();
