@@ -3,7 +3,6 @@
 // added to the list is loaded, stored, reset and saved without more code.
 #include "settings.h"
 
-#include <cmath>
 #include <cstddef>
 #include <cstring>
 
@@ -419,9 +418,19 @@ void FormatColorText(const RgbColor& color, char16_t out[7]) {
   out[6] = 0;
 }
 
-double ColorDistance(const RgbColor& a, const RgbColor& b) {
-  const double red = double(a.Red) - b.Red;
-  const double green = double(a.Green) - b.Green;
-  const double blue = double(a.Blue) - b.Blue;
-  return std::sqrt(red * red + green * green + blue * blue);
+int ColorDistanceSquared(const RgbColor& a, const RgbColor& b) {
+  const int red = int(a.Red) - b.Red;
+  const int green = int(a.Green) - b.Green;
+  const int blue = int(a.Blue) - b.Blue;
+  return red * red + green * green + blue * blue;
+}
+
+// Whole numbers both sides: the square root of an integer below 100 * 100
+// is below 100 and that of 100 * 100 is 100 exactly, so this agrees with
+// ColorDistance without floating point, which the older terminals' system
+// calls do not pass the way the compiler does.
+bool ColorsHardToRead(const RgbColor& a, const RgbColor& b) {
+  constexpr int kLimit = int(kHardToReadColorDistance);
+  static_assert(kLimit == kHardToReadColorDistance, "the limit is a whole number");
+  return ColorDistanceSquared(a, b) < kLimit * kLimit;
 }

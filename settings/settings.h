@@ -4,6 +4,7 @@
 // field only.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -180,5 +181,9 @@ void FormatColorText(const RgbColor& color, char16_t out[7]);
 // How far apart two colours are: the Euclidean distance of their red, green
 // and blue parts, 0 to about 441.67. The solid counter's digits are hard to
 // read on their background below kHardToReadColorDistance.
-double ColorDistance(const RgbColor& a, const RgbColor& b);
+int ColorDistanceSquared(const RgbColor& a, const RgbColor& b);
+inline double ColorDistance(const RgbColor& a, const RgbColor& b) {
+  return std::sqrt(double(ColorDistanceSquared(a, b)));
+}
 constexpr double kHardToReadColorDistance = 100.0;
+bool ColorsHardToRead(const RgbColor& a, const RgbColor& b);

@@ -323,8 +323,7 @@ INT_PTR OnCommand(HWND page, const CounterTypePage& desc, int control) {
 INT_PTR OnApply(HWND page, const CounterTypePage& desc) {
   StoreControls(page, desc);
   if (!desc.transparent &&
-      ColorDistance(g_settings->CounterForegroundColor, g_settings->CounterBackgroundColor) <
-          kHardToReadColorDistance &&
+      ColorsHardToRead(g_settings->CounterForegroundColor, g_settings->CounterBackgroundColor) &&
       !ConfirmHardToReadColors()) {
     SetPageResult(page, PSNRET_INVALID_NOCHANGEPAGE);
     return TRUE;

@@ -6,12 +6,21 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <memory>
+#include <new>
 
 #include "file_system.h"
 
 namespace {
 
 constexpr size_t kMaxPathUnits = 1024;
+
+// Two system paths at once: 4 KB, more than a thread's stack may grow by in
+// one step on the terminal, so they live on the heap.
+struct PathPair {
+  WCHAR first[kMaxPathUnits];
+  WCHAR second[kMaxPathUnits];
+};
 
 bool WriteAll(HANDLE file, const void* data, size_t size) {
   const char* p = static_cast<const char*>(data);
@@ -81,8 +90,10 @@ bool FileReadAll(const char16_t* path, unsigned char** data, size_t* size, uint3
 void FileFreeData(unsigned char* data) { free(data); }
 
 bool FileReplaceThroughTemp(const char16_t* path, const void* data, size_t size) {
-  WCHAR native[kMaxPathUnits];
-  WCHAR temp[kMaxPathUnits];
+  std::unique_ptr<PathPair> paths(new (std::nothrow) PathPair);
+  if (!paths) return false;
+  WCHAR* native = paths->first;
+  WCHAR* temp = paths->second;
   if (!MapProductPath(path, native, kMaxPathUnits, 4)) return false;
   lstrcpyW(temp, native);
   lstrcatW(temp, L".tmp");
@@ -98,8 +109,10 @@ bool FileReplaceThroughTemp(const char16_t* path, const void* data, size_t size)
 }
 
 bool FileMoveOver(const char16_t* from, const char16_t* to) {
-  WCHAR src[kMaxPathUnits];
-  WCHAR dst[kMaxPathUnits];
+  std::unique_ptr<PathPair> paths(new (std::nothrow) PathPair);
+  if (!paths) return false;
+  WCHAR* src = paths->first;
+  WCHAR* dst = paths->second;
   if (!MapProductPath(from, src, kMaxPathUnits) || !MapProductPath(to, dst, kMaxPathUnits)) {
     return false;
   }
@@ -115,8 +128,10 @@ bool FileMakeWritable(const char16_t* path) {
 }
 
 bool FileCopy(const char16_t* from, const char16_t* to, bool failIfExists) {
-  WCHAR src[kMaxPathUnits];
-  WCHAR dst[kMaxPathUnits];
+  std::unique_ptr<PathPair> paths(new (std::nothrow) PathPair);
+  if (!paths) return false;
+  WCHAR* src = paths->first;
+  WCHAR* dst = paths->second;
   if (!MapProductPath(from, src, kMaxPathUnits) || !MapProductPath(to, dst, kMaxPathUnits)) return false;
   return CopyFileW(src, dst, failIfExists ? TRUE : FALSE) != 0;
 }

@@ -1,20 +1,26 @@
 #!/usr/bin/env python3
-"""Reads Sarnu.CAB back (cabextract; the .000 by the published description of
-the format, cabextract's, apart from the packer; _setup.xml) against what it
-must hold; then the packer must refuse what a terminal would. Usage: BUILD SOURCE"""
+"""Reads a flavour's package back (cabextract; the .000 by the published
+description of the format, cabextract's, apart from the packer; _setup.xml)
+against what it must hold; then the packer must refuse what a terminal would.
+Usage: BUILD SOURCE [armv7|armv4i]"""
 import os, struct, subprocess, sys, tempfile, xml.etree.ElementTree as ET
 
 REPLACE, KEEP = 0x40000002, 0x00000010  # overwrite unasked, never skipped / only where none is
-# What Sarnu.CAB holds: member, folder, installed name, flags, the file it is.
+# What each package holds: member, folder, installed name, flags, the file it is.
 FILES = [("000Sarnu.001", "%CE2%", "Sarnu.exe", REPLACE, "bin/Sarnu.exe"),
          ("SARNUS~1.002", "%CE2%", "SarnuSettings.exe", REPLACE, "bin/SarnuSettings.exe"),
          ("SARNUS~2.003", "%CE2%", "SarnuSettings.cpl", REPLACE, "bin/SarnuSettings.cpl"),
          ("SARNUB~1.004", "%CE2%", "SarnuBulk.exe", REPLACE, "bin/SarnuBulk.exe"),
          ("000SARNU.005", r"\Documents and Settings\System Settings", "SARNU.INI", KEEP,
           "examples/SARNU.INI")]
-EXPECTED = dict(app="Sarnu", provider="Sarnu", processor=2577, versions=(7, 0, 0, 0, 0, 0),
+EXPECTED = dict(app="Sarnu", provider="Sarnu", processor=2577,
                 unsupported=[], hives={}, keys=[], links=[],
                 files=[(int(m[-3:]), d, n, f) for m, d, n, f, _ in FILES])
+# Per flavour: the package's name and the systems it installs on (minimum
+# and maximum major.minor, builds unbounded), so that neither generation of
+# terminal takes the other's.
+FLAVOURS = {"armv7": ("Sarnu.ARMV7.CAB", (7, 0, 0, 0, 0, 0)),
+            "armv4i": ("Sarnu.ARMV4I.CAB", (5, 0, 6, 99, 0, 0))}
 
 
 def read_setup(data):
@@ -60,8 +66,10 @@ def read_setup(data):
                               (base, target, kind, path(p, n))))
 
 
-def main(build, source):
-    cab, problems = os.path.join(build, "Sarnu.CAB"), []
+def main(build, source, flavour="armv7"):
+    name, versions = FLAVOURS[flavour]
+    expected = dict(EXPECTED, versions=versions)
+    cab, problems = os.path.join(build, name), []
     listing = subprocess.run(["cabextract", "-l", cab], capture_output=True, text=True).stdout
     members = [line.split("|")[2].strip() for line in listing.splitlines() if line.count("|") == 2][1:]
     wanted = ["000Sarnu.000"] + sorted((f[0] for f in FILES), key=lambda m: -int(m[-3:])) + ["_setup.xml"]
@@ -71,7 +79,7 @@ def main(build, source):
         subprocess.run(["cabextract", "-q", "-d", out, cab], check=True)
         read = lambda *path: open(os.path.join(*path), "rb").read()
         decoded = read_setup(read(out, "000Sarnu.000"))
-        problems += [f"{key}: {decoded[key]}, wanted {value}" for key, value in EXPECTED.items()
+        problems += [f"{key}: {decoded[key]}, wanted {value}" for key, value in expected.items()
                      if decoded[key] != value]
         problems += [f"{m} is not {built}" for m, _, _, _, built in FILES
                      if read(out, m) != read(build if built.startswith("bin/") else source, built)]
@@ -88,7 +96,7 @@ def main(build, source):
             (install["AppName"], install["NumFiles"]) != (decoded["app"], str(len(in_setup))):
         problems.append(f"_setup.xml extracts {extracts} as {install}, the .000 {in_setup}")
     problems += refusals(os.path.join(build, "bin/Sarnu.exe"))
-    print("\n".join(problems) or f"Sarnu.CAB: {len(members)} members, {os.path.getsize(cab)} bytes, "
+    print("\n".join(problems) or f"{name}: {len(members)} members, {os.path.getsize(cab)} bytes, "
           f"the .000's {len(decoded['files'])} files as listed, _setup.xml agrees, bad lists refused")
     return 1 if problems else 0
 

@@ -22,6 +22,8 @@ import subprocess
 import sys
 
 TERMINAL_DLLS = ("coredll", "commctrl", "aygshell", "toolhelp")
+# What GNU ld's script defines for the runtime: the constructor lists.
+LINKER_DEFINED = {"__CTOR_LIST__", "__DTOR_LIST__"}
 NAME = re.compile(r"^[A-Za-z_?@$][A-Za-z0-9_?@$]*$")
 
 
@@ -87,11 +89,23 @@ def source_of(obj, source_root):
     return os.path.join(*parts[:at], *parts[at + 2:])[: -len(".obj")]
 
 
-def object_imports(nm, path):
+def object_imports(nm, path, defined=None):
+    """The functions an object imports: its __imp_ symbols or, with `defined`
+    (objects that call the system directly, through the import library's
+    thunks), every undefined name that no object of the build defines."""
     names = []
     for line in run(nm, "--undefined-only", "--format=just-symbols", path).splitlines():
-        if line.startswith("__imp_"):
+        if defined is not None and line not in defined and line not in LINKER_DEFINED:
+            names.append(line)
+        elif defined is None and line.startswith("__imp_"):
             names.append(line[len("__imp_"):])
+    return names
+
+
+def defined_names(nm, paths):
+    names = set()
+    for path in paths:
+        names.update(run(nm, "--defined-only", "--format=just-symbols", path).split())
     return names
 
 
@@ -104,6 +118,11 @@ def main():
                         help="check BUILD's desktop objects of REFERENCE's sources")
     parser.add_argument("--skip", action="append", default=[],
                         help="leave out sources under this folder")
+    parser.add_argument("--without", metavar="LIST",
+                        help="names the DLLs do not export on the system checked for "
+                             "(coredll-ce6-only.txt for the older terminals)")
+    parser.add_argument("--direct", action="store_true",
+                        help="objects call imports by their bare names (the ARMV4I build)")
     parser.add_argument("--raw", action="store_true", help="desktop names without the renames")
     parser.add_argument("--readobj", default="llvm-readobj")
     parser.add_argument("--nm", default="llvm-nm")
@@ -113,6 +132,9 @@ def main():
         exports = read_exports(args.exports)
         aliases = {} if args.raw or not args.desktop else dict(
             read_names(os.path.join(args.exports, "aliases.txt"), 2))
+        if args.without:
+            absent = {row[0] for row in read_names(args.without, 1)}
+            exports = {dll: names - absent for dll, names in exports.items()}
     except (ListError, UnicodeDecodeError) as error:
         print(f"export lists: {error}")
         return 2
@@ -132,6 +154,9 @@ def main():
                     missing.append((function, f"{name} from {dll}"))
 
     objects = objects_of(args.desktop or args.build)
+    defined = defined_names(args.nm, [os.path.join(args.build, o) for o in objects
+                                      if os.path.isfile(os.path.join(args.build, o))]) \
+        if args.direct else None
     checked = 0
     for obj in objects:
         source = source_of(obj, args.build)
@@ -141,7 +166,7 @@ def main():
         if not os.path.isfile(path):
             continue  # a source the desktop build does not have (platform/ce)
         checked += 1
-        for function in object_imports(args.nm, path):
+        for function in object_imports(args.nm, path, defined):
             name = aliases.get(function, function)
             if name != "-" and name not in everything:
                 missing.append((function, source))

@@ -184,6 +184,25 @@ TEST_F(SettingsTest, ColourText) {
   EXPECT_NE(ReadBytes(Ini()).find("CounterForegroundColor=FF8000\r\n"), std::string::npos);
 }
 
+// The settings program's integer test must agree with the distance that
+// sarnuconf reports, at every colour near the limit and in either order.
+TEST(ColourDistance, HardToReadAgreesWithTheDistance) {
+  const RgbColor grey{100, 100, 100};
+  for (int r = 0; r <= 210; r += 3) {
+    for (int g = 0; g <= 210; ++g) {
+      for (int b : {0, 37, 100, 142, 163, 200, 255}) {
+        const RgbColor other{uint8_t(r), uint8_t(g), uint8_t(b)};
+        ASSERT_EQ(ColorsHardToRead(grey, other), ColorDistance(grey, other) < kHardToReadColorDistance)
+            << r << "," << g << "," << b;
+        ASSERT_EQ(ColorsHardToRead(other, grey), ColorsHardToRead(grey, other));
+      }
+    }
+  }
+  EXPECT_TRUE(ColorsHardToRead({0, 0, 0}, {0, 60, 79}));   // 99.2
+  EXPECT_FALSE(ColorsHardToRead({0, 0, 0}, {0, 60, 80}));  // 100 exactly
+  EXPECT_EQ(ColorDistance({0, 0, 0}, {255, 255, 255}), std::sqrt(3.0 * 255 * 255));
+}
+
 TEST_F(SettingsTest, TextForms) {
   Settings s(kScannerNone, nullptr, nullptr);
   s.SetPreamble(u"AB\\tC\u00e9");

@@ -102,20 +102,22 @@ void ConvertImagerRead(ImagerRead& read) {
   }
 }
 
-// What a decode thread is started with; the thread frees it.
+// What a decode thread is started with; the thread frees it. The read's
+// buffers come with it: 24 KB is more than a thread's stack may grow by in
+// one step on the terminal.
 struct DecodeStart {
   ScanDevice* device;
   uint32_t scan;  // from BeginDecoding
+  ImagerRead read;
 };
 
 int ImagerReadThread(void* parameter) {
-  const DecodeStart start = *static_cast<DecodeStart*>(parameter);
-  delete static_cast<DecodeStart*>(parameter);
-  ScanDevice& device = *start.device;
-  const uint32_t scan = start.scan;
+  DecodeStart* start = static_cast<DecodeStart*>(parameter);
+  ScanDevice& device = *start->device;
+  const uint32_t scan = start->scan;
+  ImagerRead& read = start->read;
   SetThreadPriorityCe(2);
   const int32_t timeout = device.BulkActive ? kPixNoTimeout : int32_t(device.ScanTimeout);
-  ImagerRead read;
   do {
     read.length = 0;
     read.text[0] = 0;
@@ -131,6 +133,7 @@ int ImagerReadThread(void* parameter) {
     PostMessageW(device.Window, UM_IMAGER_DATA, 0, 0);
     Sleep(0);
   } while (ReadKeepDecoding() && device.BulkActive);
+  delete start;
   return 1;
 }
 
@@ -148,7 +151,7 @@ int ScanDevice::StartScan(uint32_t timeoutMs) {
         break;
       }
       Scanning = 1;
-      DecodeStart* start = new (std::nothrow) DecodeStart{this, BeginDecoding()};
+      DecodeStart* start = new (std::nothrow) DecodeStart{this, BeginDecoding(), {}};
       if (!start || !StartShortThread(ImagerReadThread, start)) {
         delete start;
         // No decode thread, no scan: a release must not cancel a phantom.
