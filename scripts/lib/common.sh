@@ -10,7 +10,7 @@ WINESERVER=/usr/lib/wine/wineserver
 # Debian packages the builds and tests need; installed only when missing.
 SARNU_PACKAGES=(cmake make g++ clang lld llvm python3 libclang-rt-14-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64 xvfb xauth imagemagick
-  x11-xkb-utils xkb-data gcab cabextract libxml2-utils binutils-source flex bison)
+  x11-xkb-utils xkb-data gcab cabextract libxml2-utils binutils-source flex bison qemu-user)
 
 log() { printf '== %s\n' "$*" >&2; }
 
