@@ -64,8 +64,7 @@ def filter_assembly(text):
     local, current = set(), ["\t.text"]
     for line in lines:
         code = line.split("@", 1)[0].rstrip()
-        if FLOAT_HELPER.search(code) and not code.lstrip().startswith((".", "@")) or \
-                re.search(r"\.(long|word)\s+" + FLOAT_HELPER.pattern, code):
+        if FLOAT_HELPER.search(code) and not re.match(r"\s*\.(ascii|asciz|string|file)\b", code):
             raise Refused(f"floating point: {line.strip()}")
         if not code.strip() or DROPPED.match(code):
             if not code.strip():
@@ -103,7 +102,9 @@ def filter_assembly(text):
         if directive[0] in (".tlsdescseq", ".tlsdesccall") or "(TLS" in code or "(tpoff" in code:
             raise Refused(f"thread-local data: {line.strip()}")
         # ELF relocation kinds: in COFF an address is an address.
-        out.append(re.sub(r"\((target1|target2|abs)\)", "", line))
+        if directive[0] in (".long", ".word"):
+            line = re.sub(r"\((target1|target2|abs)\)", "", line)
+        out.append(line)
     return "\n".join(out) + "\n"
 
 
