@@ -59,8 +59,9 @@ struct Out {
         const char c = char(s[i]);
         Bytes(&c, 1);
       } else {
-        char u[6] = {'\\', 'u', kHex[s[i] >> 12], kHex[(s[i] >> 8) & 15], kHex[(s[i] >> 4) & 15],
-                     kHex[s[i] & 15]};
+        char u[6] = {
+            '\\',           'u', kHex[s[i] >> 12], kHex[(s[i] >> 8) & 15], kHex[(s[i] >> 4) & 15],
+            kHex[s[i] & 15]};
         Raw(u, 6);
       }
     }
@@ -361,14 +362,22 @@ bool ComputeCase(const char* line, size_t length, char* result, size_t capacity)
   if (!Split(line, length, &fields, store, sizeof store) || fields.size[0] != 1) return false;
   FileMakeFolder(kVectorWorkFolder);
   switch (fields.data[0][0]) {
-    case 'S': return LoadCase(fields, &out);
-    case 'F': return FilterCase(fields, &out);
-    case 'I': return IniCase(fields, &out);
-    case 'E': return EscapeCase(fields, &out);
-    case 'K': return KeyCase(fields, &out);
-    case 'B': return BulkCase(fields, &out);
-    case 'Q': return QueueCase(fields, &out);
-    default: return false;
+    case 'S':
+      return LoadCase(fields, &out);
+    case 'F':
+      return FilterCase(fields, &out);
+    case 'I':
+      return IniCase(fields, &out);
+    case 'E':
+      return EscapeCase(fields, &out);
+    case 'K':
+      return KeyCase(fields, &out);
+    case 'B':
+      return BulkCase(fields, &out);
+    case 'Q':
+      return QueueCase(fields, &out);
+    default:
+      return false;
   }
 }
 
