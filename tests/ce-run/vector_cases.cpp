@@ -104,6 +104,9 @@ bool WriteFile(const char16_t* path, const char* data, size_t size) {
   return FileReplaceThroughTemp(path, data, size);
 }
 
+// Buffers of a case are static: one thread runs the cases, and the older
+// terminals' build refuses stack frames over 4 KB (no stack probe there).
+
 // The record of the last S case and its profiles.
 Settings* g_record = nullptr;
 Profiles* g_profiles = nullptr;
@@ -158,7 +161,7 @@ bool FilterCase(const Fields& f, Out* out) {
   const unsigned char suffixCode = (unsigned char)Number(f.data[1]);
   const int32_t type = Number(f.data[2]);
   if (f.size[4] + 2 > kFilterBufferSize) return false;
-  char16_t program[kWideUnits];
+  static char16_t program[kWideUnits];
   Widen(f.data[3], f.size[3], program);
 
   memset(raw, 0, sizeof raw);
@@ -191,7 +194,7 @@ bool FilterCase(const Fields& f, Out* out) {
 }
 
 void PutValue(const char16_t* section, const char16_t* key, Out* out) {
-  char16_t value[kWideUnits];
+  static char16_t value[kWideUnits];
   const size_t n = IniFind(section, key, value, kWideUnits, kEditIni);
   out->Wide(value, n);
   out->Str(" i=");
@@ -200,7 +203,7 @@ void PutValue(const char16_t* section, const char16_t* key, Out* out) {
 
 bool IniCase(const Fields& f, Out* out) {
   if (f.count != 5 || f.size[4] == 0) return false;
-  char16_t section[kWideUnits], key[kWideUnits], value[kWideUnits];
+  static char16_t section[kWideUnits], key[kWideUnits], value[kWideUnits];
   Widen(f.data[2], f.size[2], section);
   Widen(f.data[3], f.size[3], key);
   Widen(f.data[4] + 1, f.size[4] - 1, value);
@@ -223,7 +226,7 @@ bool IniCase(const Fields& f, Out* out) {
 
 bool EscapeCase(const Fields& f, Out* out) {
   if (f.count != 2) return false;
-  char text[kFieldBytes];
+  static char text[kFieldBytes];
   memcpy(text, f.data[1], f.size[1] + 1);
   DecodeEscapes(text);
   out->Bytes(text, strlen(text));
