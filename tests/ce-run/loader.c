@@ -541,6 +541,23 @@ static int WideCharToMultiByte_(u32 page, u32 flags, const wchar* src, int lengt
 /* ---- Threads: one thread, so locks have nothing to wait for ---- */
 
 static void CriticalSection_(void* section) { (void)section; }
+static i32 InterlockedCompareExchange_(volatile i32* p, i32 exchange, i32 comparand) {
+  i32 old = *p;
+  if (old == comparand) *p = exchange;
+  return old;
+}
+static i32 InterlockedExchange_(volatile i32* p, i32 value) {
+  i32 old = *p;
+  *p = value;
+  return old;
+}
+static i32 InterlockedExchangeAdd_(volatile i32* p, i32 add) {
+  i32 old = *p;
+  *p = old + add;
+  return old;
+}
+static i32 InterlockedIncrement_(volatile i32* p) { return ++*p; }
+static i32 InterlockedDecrement_(volatile i32* p) { return --*p; }
 static u32 GetLastError_(void) { return g_lastError; }
 static void SetLastError_(u32 error) { g_lastError = error; }
 static void Sleep_(u32 ms) { (void)ms; }
@@ -616,6 +633,11 @@ static const struct StandIn {
     S("DeleteCriticalSection", CriticalSection_),
     S("EnterCriticalSection", CriticalSection_),
     S("LeaveCriticalSection", CriticalSection_),
+    S("InterlockedCompareExchange", InterlockedCompareExchange_),
+    S("InterlockedExchange", InterlockedExchange_),
+    S("InterlockedExchangeAdd", InterlockedExchangeAdd_),
+    S("InterlockedIncrement", InterlockedIncrement_),
+    S("InterlockedDecrement", InterlockedDecrement_),
     S("GetLastError", GetLastError_),
     S("SetLastError", SetLastError_),
     S("Sleep", Sleep_),
@@ -649,12 +671,12 @@ static int Trap(int index) {
 #define TRAPS8(t) \
   TRAP(t##0) TRAP(t##1) TRAP(t##2) TRAP(t##3) TRAP(t##4) TRAP(t##5) TRAP(t##6) TRAP(t##7)
 TRAPS8(0)
-TRAPS8(1) TRAPS8(2) TRAPS8(3) TRAPS8(4) TRAPS8(5) TRAPS8(6) TRAPS8(7)
+TRAPS8(1)
+TRAPS8(2) TRAPS8(3) TRAPS8(4) TRAPS8(5) TRAPS8(6) TRAPS8(7)
 #define TRAPREF(n) (Function) Trap##n,
-#define TRAPREFS8(t)                                                                  \
-  TRAPREF(t##0)                                                                       \
-  TRAPREF(t##1) TRAPREF(t##2) TRAPREF(t##3) TRAPREF(t##4) TRAPREF(t##5) TRAPREF(t##6) \
-      TRAPREF(t##7)
+#define TRAPREFS8(t) \
+  TRAPREF(t##0)      \
+  TRAPREF(t##1) TRAPREF(t##2) TRAPREF(t##3) TRAPREF(t##4) TRAPREF(t##5) TRAPREF(t##6) TRAPREF(t##7)
     static const Function kTraps[kMaxTraps] = {TRAPREFS8(0) TRAPREFS8(1) TRAPREFS8(2) TRAPREFS8(3)
                                                    TRAPREFS8(4) TRAPREFS8(5) TRAPREFS8(6)
                                                        TRAPREFS8(7)};
