@@ -23,9 +23,20 @@ typedef u16 wchar;
 /* ---- Linux system calls (ARM EABI) ---- */
 
 enum {
-  SYS_exit = 1, SYS_read = 3, SYS_write = 4, SYS_open = 5, SYS_close = 6, SYS_unlink = 10,
-  SYS_chmod = 15, SYS_rename = 38, SYS_mkdir = 39, SYS_munmap = 91, SYS_mmap2 = 192,
-  SYS_stat64 = 195, SYS_fstat64 = 197, SYS_exit_group = 248
+  SYS_exit = 1,
+  SYS_read = 3,
+  SYS_write = 4,
+  SYS_open = 5,
+  SYS_close = 6,
+  SYS_unlink = 10,
+  SYS_chmod = 15,
+  SYS_rename = 38,
+  SYS_mkdir = 39,
+  SYS_munmap = 91,
+  SYS_mmap2 = 192,
+  SYS_stat64 = 195,
+  SYS_fstat64 = 197,
+  SYS_exit_group = 248
 };
 enum { O_RDONLY = 0, O_WRONLY = 1, O_RDWR = 2, O_CREAT = 0100, O_EXCL = 0200, O_TRUNC = 01000 };
 
@@ -106,7 +117,8 @@ static size_t wcslen_(const wchar* s) {
 }
 static wchar* wcscpy_(wchar* d, const wchar* s) {
   wchar* r = d;
-  while ((*d++ = *s++) != 0) {}
+  while ((*d++ = *s++) != 0) {
+  }
   return r;
 }
 static wchar* wcscat_(wchar* d, const wchar* s) {
@@ -161,8 +173,9 @@ static long strtol_base(const char* s, char** end, int base, int* negative) {
   if ((base == 0 || base == 16) && p[0] == '0' && (p[1] | 32) == 'x') p += 2, base = 16;
   if (base == 0) base = *p == '0' ? 8 : 10;
   for (;; ++p) {
-    int digit = *p >= '0' && *p <= '9' ? *p - '0'
-              : (*p | 32) >= 'a' && (*p | 32) <= 'z' ? (*p | 32) - 'a' + 10 : 99;
+    int digit = *p >= '0' && *p <= '9'                 ? *p - '0'
+                : (*p | 32) >= 'a' && (*p | 32) <= 'z' ? (*p | 32) - 'a' + 10
+                                                       : 99;
     if (digit >= base) break;
     v = v * (u32)base + (u32)digit;
     any = 1;
@@ -278,7 +291,10 @@ static void* realloc_(void* p, size_t bytes) {
 
 /* Whole pages, as VirtualAlloc gives them; released whole. */
 enum { kMaxRegions = 256 };
-static struct { void* at; size_t bytes; } g_regions[kMaxRegions];
+static struct {
+  void* at;
+  size_t bytes;
+} g_regions[kMaxRegions];
 
 static void* VirtualAlloc_(void* at, size_t bytes, u32 type, u32 protect) {
   int i;
@@ -286,7 +302,8 @@ static void* VirtualAlloc_(void* at, size_t bytes, u32 type, u32 protect) {
   (void)type, (void)protect;
   if (at) return 0; /* reserving at an address is not modelled */
   bytes = (bytes + 4095) & ~4095u;
-  for (i = 0; i < kMaxRegions && g_regions[i].at; ++i) {}
+  for (i = 0; i < kMaxRegions && g_regions[i].at; ++i) {
+  }
   if (i == kMaxRegions || !(p = MapPages(bytes))) return 0;
   g_regions[i].at = p;
   g_regions[i].bytes = bytes;
@@ -360,8 +377,8 @@ static int Refuse(u32 error) {
   return 0;
 }
 
-static void* CreateFileW_(const wchar* path, u32 access, u32 share, void* security,
-                          u32 disposition, u32 flags, void* from) {
+static void* CreateFileW_(const wchar* path, u32 access, u32 share, void* security, u32 disposition,
+                          u32 flags, void* from) {
   static const int kOpen[] = {0, O_CREAT | O_EXCL, O_CREAT | O_TRUNC, 0, O_CREAT, O_TRUNC};
   char host[1200];
   long fd;
@@ -401,8 +418,8 @@ static int GetFileInformationByHandle_(void* h, u8* info) {
   if (sys3(SYS_fstat64, Fd(h), st, 0) < 0) return Refuse(kErrorAccessDenied);
   memset(info, 0, 52);
   *(u32*)info = AttributesOfStat((u8*)st);
-  *(u32*)(info + 32) = (u32)(((u8*)st)[52] | ((u8*)st)[53] << 8 | ((u8*)st)[54] << 16 |
-                             (u32)((u8*)st)[55] << 24);
+  *(u32*)(info + 32) =
+      (u32)(((u8*)st)[52] | ((u8*)st)[53] << 8 | ((u8*)st)[54] << 16 | (u32)((u8*)st)[55] << 24);
   *(u32*)(info + 36) = *(u32*)((u8*)st + 48);
   *(u32*)(info + 40) = 1;
   return 1;
@@ -475,10 +492,10 @@ static int CopyFileW_(const wchar* from, const wchar* to, int failIfExists) {
 
 /* ---- Text: the terminals' ANSI code page, Windows-1252 ---- */
 
-static const u16 kHigh1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+static const u16 kHigh1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 static u32 GetACP_(void) { return 1252; }
 
@@ -491,7 +508,8 @@ static int MultiByteToWideChar_(u32 page, u32 flags, const u8* src, int length, 
   if (length < 0) length = (int)strlen((const char*)src) + 1;
   if (capacity == 0) return length;
   if (capacity < length) return Refuse(122);
-  for (i = 0; i < length; ++i) dst[i] = src[i] >= 0x80 && src[i] <= 0x9F ? kHigh1252[src[i] - 0x80] : src[i];
+  for (i = 0; i < length; ++i)
+    dst[i] = src[i] >= 0x80 && src[i] <= 0x9F ? kHigh1252[src[i] - 0x80] : src[i];
   return length;
 }
 static int WideCharToMultiByte_(u32 page, u32 flags, const wchar* src, int length, u8* dst,
@@ -507,9 +525,12 @@ static int WideCharToMultiByte_(u32 page, u32 flags, const wchar* src, int lengt
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
       b = (u8)c;
     } else {
-      for (k = 0; k < 32 && kHigh1252[k] != c; ++k) {}
-      if (k < 32) b = (u8)(0x80 + k);
-      else if (usedDefault) *usedDefault = 1;
+      for (k = 0; k < 32 && kHigh1252[k] != c; ++k) {
+      }
+      if (k < 32)
+        b = (u8)(0x80 + k);
+      else if (usedDefault)
+        *usedDefault = 1;
       if (k == 32 && fallback) b = (u8)*fallback;
     }
     if (capacity) dst[i] = b;
@@ -520,6 +541,23 @@ static int WideCharToMultiByte_(u32 page, u32 flags, const wchar* src, int lengt
 /* ---- Threads: one thread, so locks have nothing to wait for ---- */
 
 static void CriticalSection_(void* section) { (void)section; }
+static i32 InterlockedCompareExchange_(volatile i32* p, i32 exchange, i32 comparand) {
+  i32 old = *p;
+  if (old == comparand) *p = exchange;
+  return old;
+}
+static i32 InterlockedExchange_(volatile i32* p, i32 value) {
+  i32 old = *p;
+  *p = value;
+  return old;
+}
+static i32 InterlockedExchangeAdd_(volatile i32* p, i32 add) {
+  i32 old = *p;
+  *p = old + add;
+  return old;
+}
+static i32 InterlockedIncrement_(volatile i32* p) { return ++*p; }
+static i32 InterlockedDecrement_(volatile i32* p) { return --*p; }
 static u32 GetLastError_(void) { return g_lastError; }
 static void SetLastError_(u32 error) { g_lastError = error; }
 static void Sleep_(u32 ms) { (void)ms; }
@@ -550,31 +588,69 @@ static long RegClose_(void* key) {
 /* ---- Binding ---- */
 
 typedef void (*Function)(void);
-static const struct StandIn { const char* name; Function function; } kStandIns[] = {
-#define S(name, function) {name, (Function)(function)}
-    S("malloc", malloc_), S("free", free_), S("realloc", realloc_),
-    S("memcpy", memcpy), S("memmove", memmove), S("memset", memset), S("memcmp", memcmp),
-    S("memchr", memchr), S("strlen", strlen), S("strcmp", strcmp), S("strtol", strtol_),
-    S("strtoul", strtoul_), S("wcslen", wcslen_), S("wcscpy", wcscpy_), S("wcscat", wcscat_),
-    S("__rt_udiv", rt_udiv), S("__rt_sdiv", rt_sdiv),
-    S("VirtualAlloc", VirtualAlloc_), S("VirtualFree", VirtualFree_),
+static const struct StandIn {
+  const char* name;
+  Function function;
+} kStandIns[] = {
+#define S(name, function) \
+  { name, (Function)(function) }
+    S("malloc", malloc_),
+    S("free", free_),
+    S("realloc", realloc_),
+    S("memcpy", memcpy),
+    S("memmove", memmove),
+    S("memset", memset),
+    S("memcmp", memcmp),
+    S("memchr", memchr),
+    S("strlen", strlen),
+    S("strcmp", strcmp),
+    S("strtol", strtol_),
+    S("strtoul", strtoul_),
+    S("wcslen", wcslen_),
+    S("wcscpy", wcscpy_),
+    S("wcscat", wcscat_),
+    S("__rt_udiv", rt_udiv),
+    S("__rt_sdiv", rt_sdiv),
+    S("VirtualAlloc", VirtualAlloc_),
+    S("VirtualFree", VirtualFree_),
     S("GetSystemInfo", GetSystemInfo_),
-    S("CreateFileW", CreateFileW_), S("ReadFile", ReadFile_), S("WriteFile", WriteFile_),
-    S("CloseHandle", CloseHandle_), S("GetFileInformationByHandle", GetFileInformationByHandle_),
-    S("GetFileAttributesW", GetFileAttributesW_), S("SetFileAttributesW", SetFileAttributesW_),
-    S("DeleteFileW", DeleteFileW_), S("CreateDirectoryW", CreateDirectoryW_),
-    S("MoveFileW", MoveFileW_), S("DeleteAndRenameFile", DeleteAndRenameFile_),
+    S("CreateFileW", CreateFileW_),
+    S("ReadFile", ReadFile_),
+    S("WriteFile", WriteFile_),
+    S("CloseHandle", CloseHandle_),
+    S("GetFileInformationByHandle", GetFileInformationByHandle_),
+    S("GetFileAttributesW", GetFileAttributesW_),
+    S("SetFileAttributesW", SetFileAttributesW_),
+    S("DeleteFileW", DeleteFileW_),
+    S("CreateDirectoryW", CreateDirectoryW_),
+    S("MoveFileW", MoveFileW_),
+    S("DeleteAndRenameFile", DeleteAndRenameFile_),
     S("CopyFileW", CopyFileW_),
-    S("GetACP", GetACP_), S("MultiByteToWideChar", MultiByteToWideChar_),
+    S("GetACP", GetACP_),
+    S("MultiByteToWideChar", MultiByteToWideChar_),
     S("WideCharToMultiByte", WideCharToMultiByte_),
-    S("InitializeCriticalSection", CriticalSection_), S("DeleteCriticalSection", CriticalSection_),
-    S("EnterCriticalSection", CriticalSection_), S("LeaveCriticalSection", CriticalSection_),
-    S("GetLastError", GetLastError_), S("SetLastError", SetLastError_), S("Sleep", Sleep_), S("TerminateProcess", TerminateProcess_),
+    S("InitializeCriticalSection", CriticalSection_),
+    S("DeleteCriticalSection", CriticalSection_),
+    S("EnterCriticalSection", CriticalSection_),
+    S("LeaveCriticalSection", CriticalSection_),
+    S("InterlockedCompareExchange", InterlockedCompareExchange_),
+    S("InterlockedExchange", InterlockedExchange_),
+    S("InterlockedExchangeAdd", InterlockedExchangeAdd_),
+    S("InterlockedIncrement", InterlockedIncrement_),
+    S("InterlockedDecrement", InterlockedDecrement_),
+    S("GetLastError", GetLastError_),
+    S("SetLastError", SetLastError_),
+    S("Sleep", Sleep_),
+    S("TerminateProcess", TerminateProcess_),
     S("OutputDebugStringW", OutputDebugStringW_),
-    S("LoadLibraryW", LoadLibraryW_), S("GetProcAddressW", GetProcAddressW_),
-    S("FreeLibrary", FreeLibrary_), S("RegOpenKeyExW", RegNotFound_),
-    S("RegQueryValueExW", RegNotFound_), S("RegSetValueExW", RegNotFound_),
-    S("RegFlushKey", RegClose_), S("RegCloseKey", RegClose_),
+    S("LoadLibraryW", LoadLibraryW_),
+    S("GetProcAddressW", GetProcAddressW_),
+    S("FreeLibrary", FreeLibrary_),
+    S("RegOpenKeyExW", RegNotFound_),
+    S("RegQueryValueExW", RegNotFound_),
+    S("RegSetValueExW", RegNotFound_),
+    S("RegFlushKey", RegClose_),
+    S("RegCloseKey", RegClose_),
 #undef S
 };
 
@@ -590,14 +666,20 @@ static int Trap(int index) {
   Exit(3);
   return 0;
 }
-#define TRAP(n) static int Trap##n(void) { return Trap(n); }
-#define TRAPS8(t) TRAP(t##0) TRAP(t##1) TRAP(t##2) TRAP(t##3) TRAP(t##4) TRAP(t##5) TRAP(t##6) TRAP(t##7)
-TRAPS8(0) TRAPS8(1) TRAPS8(2) TRAPS8(3) TRAPS8(4) TRAPS8(5) TRAPS8(6) TRAPS8(7)
-#define TRAPREF(n) (Function)Trap##n,
-#define TRAPREFS8(t) TRAPREF(t##0) TRAPREF(t##1) TRAPREF(t##2) TRAPREF(t##3) \
-  TRAPREF(t##4) TRAPREF(t##5) TRAPREF(t##6) TRAPREF(t##7)
-static const Function kTraps[kMaxTraps] = {TRAPREFS8(0) TRAPREFS8(1) TRAPREFS8(2) TRAPREFS8(3)
-                                           TRAPREFS8(4) TRAPREFS8(5) TRAPREFS8(6) TRAPREFS8(7)};
+#define TRAP(n) \
+  static int Trap##n(void) { return Trap(n); }
+#define TRAPS8(t) \
+  TRAP(t##0) TRAP(t##1) TRAP(t##2) TRAP(t##3) TRAP(t##4) TRAP(t##5) TRAP(t##6) TRAP(t##7)
+TRAPS8(0)
+TRAPS8(1)
+TRAPS8(2) TRAPS8(3) TRAPS8(4) TRAPS8(5) TRAPS8(6) TRAPS8(7)
+#define TRAPREF(n) (Function) Trap##n,
+#define TRAPREFS8(t) \
+  TRAPREF(t##0)      \
+  TRAPREF(t##1) TRAPREF(t##2) TRAPREF(t##3) TRAPREF(t##4) TRAPREF(t##5) TRAPREF(t##6) TRAPREF(t##7)
+    static const Function kTraps[kMaxTraps] = {TRAPREFS8(0) TRAPREFS8(1) TRAPREFS8(2) TRAPREFS8(3)
+                                                   TRAPREFS8(4) TRAPREFS8(5) TRAPREFS8(6)
+                                                       TRAPREFS8(7)};
 
 static Function Bind(const char* name) {
   size_t i;
@@ -647,8 +729,9 @@ static void Relocate(u8* base, u32 rva, u32 size, u32 delta) {
       u8* at = base + page + (entry & 0xFFF);
       u32 v;
       switch (type) {
-        case 0: break; /* padding */
-        case 3: /* HIGHLOW */
+        case 0:
+          break; /* padding */
+        case 3:  /* HIGHLOW */
           v = Get32(at) + delta;
           Put16(at, v), Put16(at + 2, v >> 16);
           break;
@@ -660,7 +743,8 @@ static void Relocate(u8* base, u32 rva, u32 size, u32 delta) {
           v = (ThumbImm16(at) | ThumbImm16(at + 4) << 16) + delta;
           SetThumbImm16(at, v & 0xFFFF), SetThumbImm16(at + 4, v >> 16);
           break;
-        default: Fail("a relocation of a type not handled", "");
+        default:
+          Fail("a relocation of a type not handled", "");
       }
     }
     p += bytes;
@@ -704,7 +788,8 @@ static int Run(const char* imagePath) {
   sections = Get16(nt + 6);
   opt = nt + 24;
   if (Get16(opt) != 0x10B) Fail("not a 32-bit image: ", imagePath);
-  if (machine != 0x1C0 && machine != 0x1C2 && machine != 0x1C4) Fail("not an ARM image: ", imagePath);
+  if (machine != 0x1C0 && machine != 0x1C2 && machine != 0x1C4)
+    Fail("not an ARM image: ", imagePath);
   entry = Get32(opt + 16);
   preferred = Get32(opt + 28);
   imageSize = Get32(opt + 56);
@@ -717,7 +802,8 @@ static int Run(const char* imagePath) {
     u32 virtualSize = Get32(section + 8), rva = Get32(section + 12);
     u32 raw = Get32(section + 16), from = Get32(section + 20);
     if (virtualSize && raw > virtualSize) raw = virtualSize;
-    if (rva + raw > imageSize || from + raw > (u32)size) Fail("a section out of bounds in ", imagePath);
+    if (rva + raw > imageSize || from + raw > (u32)size)
+      Fail("a section out of bounds in ", imagePath);
     memcpy(image + rva, file + from, raw);
   }
   /* Mapped where the system put it, which is hardly ever the preferred
@@ -752,7 +838,8 @@ void Start(long* stack) {
 }
 
 __attribute__((naked)) void _start(void) {
-  __asm__ volatile("mov r0, sp\n"
-                   "bic sp, sp, #7\n"
-                   "bl Start\n");
+  __asm__ volatile(
+      "mov r0, sp\n"
+      "bic sp, sp, #7\n"
+      "bl Start\n");
 }

@@ -43,8 +43,8 @@ size_t PutText(char* text, size_t n, const char* s, size_t cap) {
 }
 
 // The first differences in full (cut to a line); the count says the rest.
-void Difference(void* context, size_t line, const char* text, size_t length,
-                const char* expected, const char* got) {
+void Difference(void* context, size_t line, const char* text, size_t length, const char* expected,
+                const char* got) {
   size_t* shown = static_cast<size_t*>(context);
   if (++*shown > 20) return;
   char out[480];

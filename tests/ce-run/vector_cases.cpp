@@ -59,8 +59,9 @@ struct Out {
         const char c = char(s[i]);
         Bytes(&c, 1);
       } else {
-        char u[6] = {'\\', 'u', kHex[s[i] >> 12], kHex[(s[i] >> 8) & 15], kHex[(s[i] >> 4) & 15],
-                     kHex[s[i] & 15]};
+        char u[6] = {
+            '\\',           'u', kHex[s[i] >> 12], kHex[(s[i] >> 8) & 15], kHex[(s[i] >> 4) & 15],
+            kHex[s[i] & 15]};
         Raw(u, 6);
       }
     }
@@ -102,6 +103,9 @@ void Widen(const char* text, size_t size, char16_t* out) {
 bool WriteFile(const char16_t* path, const char* data, size_t size) {
   return FileReplaceThroughTemp(path, data, size);
 }
+
+// Buffers of a case are static: one thread runs the cases, and the older
+// terminals' build refuses stack frames over 4 KB (no stack probe there).
 
 // The record of the last S case and its profiles.
 Settings* g_record = nullptr;
@@ -157,7 +161,7 @@ bool FilterCase(const Fields& f, Out* out) {
   const unsigned char suffixCode = (unsigned char)Number(f.data[1]);
   const int32_t type = Number(f.data[2]);
   if (f.size[4] + 2 > kFilterBufferSize) return false;
-  char16_t program[kWideUnits];
+  static char16_t program[kWideUnits];
   Widen(f.data[3], f.size[3], program);
 
   memset(raw, 0, sizeof raw);
@@ -190,7 +194,7 @@ bool FilterCase(const Fields& f, Out* out) {
 }
 
 void PutValue(const char16_t* section, const char16_t* key, Out* out) {
-  char16_t value[kWideUnits];
+  static char16_t value[kWideUnits];
   const size_t n = IniFind(section, key, value, kWideUnits, kEditIni);
   out->Wide(value, n);
   out->Str(" i=");
@@ -199,7 +203,7 @@ void PutValue(const char16_t* section, const char16_t* key, Out* out) {
 
 bool IniCase(const Fields& f, Out* out) {
   if (f.count != 5 || f.size[4] == 0) return false;
-  char16_t section[kWideUnits], key[kWideUnits], value[kWideUnits];
+  static char16_t section[kWideUnits], key[kWideUnits], value[kWideUnits];
   Widen(f.data[2], f.size[2], section);
   Widen(f.data[3], f.size[3], key);
   Widen(f.data[4] + 1, f.size[4] - 1, value);
@@ -222,7 +226,7 @@ bool IniCase(const Fields& f, Out* out) {
 
 bool EscapeCase(const Fields& f, Out* out) {
   if (f.count != 2) return false;
-  char text[kFieldBytes];
+  static char text[kFieldBytes];
   memcpy(text, f.data[1], f.size[1] + 1);
   DecodeEscapes(text);
   out->Bytes(text, strlen(text));
@@ -361,14 +365,22 @@ bool ComputeCase(const char* line, size_t length, char* result, size_t capacity)
   if (!Split(line, length, &fields, store, sizeof store) || fields.size[0] != 1) return false;
   FileMakeFolder(kVectorWorkFolder);
   switch (fields.data[0][0]) {
-    case 'S': return LoadCase(fields, &out);
-    case 'F': return FilterCase(fields, &out);
-    case 'I': return IniCase(fields, &out);
-    case 'E': return EscapeCase(fields, &out);
-    case 'K': return KeyCase(fields, &out);
-    case 'B': return BulkCase(fields, &out);
-    case 'Q': return QueueCase(fields, &out);
-    default: return false;
+    case 'S':
+      return LoadCase(fields, &out);
+    case 'F':
+      return FilterCase(fields, &out);
+    case 'I':
+      return IniCase(fields, &out);
+    case 'E':
+      return EscapeCase(fields, &out);
+    case 'K':
+      return KeyCase(fields, &out);
+    case 'B':
+      return BulkCase(fields, &out);
+    case 'Q':
+      return QueueCase(fields, &out);
+    default:
+      return false;
   }
 }
 

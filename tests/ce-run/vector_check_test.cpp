@@ -4,9 +4,11 @@
 // the terminal means something.
 //   vector_check_tests VECTORS WORK  (from ctest, after write_vectors)
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -120,7 +122,10 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (argc >= 3) {
     g_vectorFile = argv[1];
-    setenv("SARNU_ROOT", argv[2], 1);
+    // ctest runs the tests side by side: each gets a folder for its cases.
+    const std::string work = std::string(argv[2]) + "/check-" + std::to_string(getpid());
+    std::filesystem::create_directories(work);
+    setenv("SARNU_ROOT", work.c_str(), 1);
   }
   return RUN_ALL_TESTS();
 }

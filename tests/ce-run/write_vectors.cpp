@@ -30,7 +30,9 @@ struct Random {
   }
   uint32_t Below(uint32_t n) { return Next() % n; }
   template <typename T>
-  const T& Pick(const std::vector<T>& from) { return from[Below(uint32_t(from.size()))]; }
+  const T& Pick(const std::vector<T>& from) {
+    return from[Below(uint32_t(from.size()))];
+  }
 };
 
 std::string Escaped(const std::string& bytes) {
@@ -92,7 +94,7 @@ std::string Utf16File(const std::string& text) {
 // A settings file with each filter key on, off or missing by chance, some
 // with profiles.
 std::string RandomSettings(Random& r) {
-  static const std::vector<std::string> texts = {"", "<", "OUT\\t", "\\x41\\o102", "[\\r\\n]",
+  static const std::vector<std::string> texts = {"",  "<",    "OUT\\t",  "\\x41\\o102", "[\\r\\n]",
                                                  "~", "\\\\", "caf\xE9", "  spaced  "};
   static const std::vector<std::string> sets = {"0", " ", "0 ", "xX", "*-", "\xE9", ""};
   std::string ini = "[Filter]\r\n";
@@ -128,8 +130,10 @@ std::string RandomSettings(Random& r) {
   flag("ModifyCaseEnable");
   number("ModifyCaseMode", 3);
   if (r.Below(3) == 0) {
-    ini += "[Profile.wms]\r\nPrograms=wms.exe;Scan.EXE\r\nTypes=512;73\r\nPreambleEnable=1\r\n"
-           "Preamble=W:\r\nModifyCaseEnable=" + std::to_string(r.Below(2)) + "\r\n";
+    ini +=
+        "[Profile.wms]\r\nPrograms=wms.exe;Scan.EXE\r\nTypes=512;73\r\nPreambleEnable=1\r\n"
+        "Preamble=W:\r\nModifyCaseEnable=" +
+        std::to_string(r.Below(2)) + "\r\n";
     ini += "[Profile.labels]\r\nTypes=" + std::to_string(r.Below(4)) +
            "\r\nStripFirstEnable=1\r\nStripFirst=" + std::to_string(r.Below(4)) + "\r\n";
   }
@@ -173,10 +177,22 @@ int main(int argc, char** argv) {
   std::vector<std::string> barcodes = ExampleBarcodes(top / "examples/barcodes.txt");
   for (const auto& c : CorpusFiles(top / "fuzz/corpus/filter", 400)) barcodes.push_back(c);
   for (const auto& c : CorpusFiles(top / "fuzz/corpus/escaped_text", 400)) barcodes.push_back(c);
-  const std::vector<std::string> made = {
-      "0004006381333931", "000000", "  padded  ", "Mixed Case 123", "\x1D" "0101234\x1D" "10AB",
-      "", "x", std::string(300, 'A') + "123", "Caf\xE9 \x80\x9F\xFF", "\x1D",
-      "12345678901234567890123456789012345", "a\tb\rc\nd", "\\x41", "\x7F~}|{"};
+  const std::vector<std::string> made = {"0004006381333931",
+                                         "000000",
+                                         "  padded  ",
+                                         "Mixed Case 123",
+                                         "\x1D"
+                                         "0101234\x1D"
+                                         "10AB",
+                                         "",
+                                         "x",
+                                         std::string(300, 'A') + "123",
+                                         "Caf\xE9 \x80\x9F\xFF",
+                                         "\x1D",
+                                         "12345678901234567890123456789012345",
+                                         "a\tb\rc\nd",
+                                         "\\x41",
+                                         "\x7F~}|{"};
   barcodes.insert(barcodes.end(), made.begin(), made.end());
   const std::vector<int> types = {0, 512, 73, 106, 3, -1};
   const std::vector<std::string> programs = {"", "wms.exe", "\\Windows\\SCAN.exe", "notepad.exe"};
@@ -197,11 +213,15 @@ int main(int argc, char** argv) {
   }
 
   // INI files read and rewritten.
-  const std::vector<std::vector<std::string>> edits = {
-      {"Filter", "Preamble", "=X\\t"}, {"filter", "PREAMBLE", "-"},   {"New", "Key", "=v a l"},
-      {"Filter", "", "-"},             {"OtherSettings", "KeyDelay", "=5"},
-      {"Profile.wms", "Programs", "=a.exe;b.exe"}, {"Filter", "Missing", "-"},
-      {"Filter", "StripLeading", "=\xE9\xE8"}, {"", "Key", "=x"}};
+  const std::vector<std::vector<std::string>> edits = {{"Filter", "Preamble", "=X\\t"},
+                                                       {"filter", "PREAMBLE", "-"},
+                                                       {"New", "Key", "=v a l"},
+                                                       {"Filter", "", "-"},
+                                                       {"OtherSettings", "KeyDelay", "=5"},
+                                                       {"Profile.wms", "Programs", "=a.exe;b.exe"},
+                                                       {"Filter", "Missing", "-"},
+                                                       {"Filter", "StripLeading", "=\xE9\xE8"},
+                                                       {"", "Key", "=x"}};
   std::vector<std::string> editFiles = CorpusFiles(top / "fuzz/corpus/ini", 20000);
   for (int i = 0; i < 12; ++i) editFiles.push_back(RandomSettings(r));
   editFiles.push_back("");
