@@ -110,6 +110,13 @@ add_compile_options(-Werror -fno-math-errno
 # thread's guard page; none is allowed in either flavour.
 add_compile_options(-Wframe-larger-than=4000 -Werror=frame-larger-than)
 
+# Every ARMv7 terminal has VFPv3 with 16 double registers (D16) and some
+# trap a misaligned word access: neither d16-d31 nor such an access may be
+# compiled in.
+if(NOT SARNU_CE_FLAVOUR STREQUAL "armv4i")
+  add_compile_options(-mno-unaligned-access -mfpu=vfpv3-d16)
+endif()
+
 # The runtime: the entry points of a program and of a DLL, allocation,
 # guards, atexit, 64-bit division and the stack probe.
 # The division and atomic helpers differ by flavour: Thumb-2 assembly for

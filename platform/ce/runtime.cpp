@@ -43,14 +43,16 @@ void operator delete[](void* block, size_t) noexcept { std::free(block); }
 
 extern "C" {
 
-// One thread constructs; any other that arrives meanwhile yields until the
-// object is there.
+// One thread constructs; any other that arrives meanwhile waits until the
+// object is there. Sleep(0) would yield only to threads of the same
+// priority: a higher one waiting for a lower one's construction would spin
+// for ever, so the wait is a real sleep, which lets any priority run.
 int __cxa_guard_acquire(LONG* guard) {
   for (;;) {
     const LONG seen = InterlockedCompareExchange(guard, kGuardBusy, kGuardFree);
     if (seen == kGuardFree) return 1;
     if (seen & kGuardDone) return 0;
-    Sleep(0);
+    Sleep(1);
   }
 }
 
