@@ -4,19 +4,30 @@
 
 #include <windows.h>
 
+#include "module_export.h"
+
 static_assert(sizeof(SHMENUBARINFO) == 36,
               "the terminal's shell takes a menu bar record of 36 bytes");
 
 unsigned long SheetHeaderFlags() { return PSH_NOAPPLYNOW | PSH_MAXIMIZE; }
 
+// The shell library is looked up when the sheet is made: a terminal with
+// the standard shell has none, and the sheet then goes without soft keys
+// (the caller's "MenuBar creation failed") instead of the program not
+// loading at all.
+typedef BOOL(WINAPI* CreateMenuBarFunction)(SHMENUBARINFO*);
+
 bool CreateSheetMenuBar(void* sheet, void* instance, int menuId) {
+  static const CreateMenuBarFunction create = reinterpret_cast<CreateMenuBarFunction>(
+      ModuleExportByName(LoadLibraryW(L"aygshell.dll"), "SHCreateMenuBar"));
+  if (!create) return false;
   SHMENUBARINFO info = {};
   info.cbSize = sizeof info;
   info.hwndParent = static_cast<HWND>(sheet);
   info.dwFlags = SHCMBF_HMENU;
   info.nToolBarId = UINT(menuId);
   info.hInstRes = static_cast<HINSTANCE>(instance);
-  return SHCreateMenuBar(&info) != FALSE;
+  return create(&info) != FALSE;
 }
 
 void FillScreenWithSheet(void*) {}
