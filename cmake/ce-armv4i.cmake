@@ -5,26 +5,14 @@
 # convention and GNU binutils for arm-mingw32ce (built from Debian's
 # binutils-source by scripts/lib/build-ce-binutils.sh) assemble and link;
 # cmake/ce-system.cmake sets those rules. Nothing of this build runs here.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR arm)
-set(SARNU_CE ON)
 set(SARNU_CE_FLAVOUR armv4i)
-
 set(SARNU_CE_TARGET armv4t-none-elf)
-set(CMAKE_C_COMPILER clang)
-set(CMAKE_CXX_COMPILER clang++)
-set(CMAKE_C_COMPILER_TARGET ${SARNU_CE_TARGET})
-set(CMAKE_CXX_COMPILER_TARGET ${SARNU_CE_TARGET})
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_AR llvm-ar)
-set(CMAKE_RANLIB llvm-ranlib)
-set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
+include(${CMAKE_CURRENT_LIST_DIR}/ce-toolchain.cmake)
 
 # The CE calling convention: APCS with 64-bit values in any register pair,
 # MS structure layout, 16-bit wchar_t, signed char, ARM mode, soft float.
 # The Windows macros the MinGW headers expect from a Windows compiler, and
 # no calling-convention keywords (ARM has one).
-set(SARNU_CE_GCC_INCLUDE /usr/lib/gcc/i686-w64-mingw32/12-posix/include/c++)
 set(SARNU_CE_FLAGS "-mabi=apcs-gnu -mms-bitfields -marm -mfloat-abi=soft -fshort-wchar \
 -fsigned-char -fms-extensions -fno-unwind-tables -fno-asynchronous-unwind-tables -fno-addrsig \
 -fno-common -fno-use-cxa-atexit -fnew-alignment=8 -nostdlibinc \
@@ -40,10 +28,3 @@ set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES ${SARNU_CLANG_RESOURCE}/include
   ${SARNU_CE_GCC_INCLUDE} ${SARNU_CE_GCC_INCLUDE}/i686-w64-mingw32 /usr/share/mingw-w64/include)
 set(CMAKE_C_STANDARD_INCLUDE_DIRECTORIES ${SARNU_CLANG_RESOURCE}/include
   /usr/share/mingw-w64/include)
-
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-set(CMAKE_C_STANDARD_LIBRARIES "" CACHE STRING "no desktop libraries")
-set(CMAKE_CXX_STANDARD_LIBRARIES "" CACHE STRING "no desktop libraries")

@@ -7,10 +7,10 @@ import importlib.util
 import os
 import sys
 
-spec = importlib.util.spec_from_file_location(
+found = importlib.util.spec_from_file_location(
     "filter", os.path.join(sys.argv[1], "cmake", "ce-armv4i-cc.py"))
-cc = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(cc)
+cc = importlib.util.module_from_spec(found)
+found.loader.exec_module(cc)
 
 KEPT = [  # ELF in, what must come out (in order)
     ('\t.section .rodata.a,"aG",%progbits,a,comdat\n\t.weak a\na:\n\t.long 1\n\t.local s\n'
