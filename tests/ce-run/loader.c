@@ -560,11 +560,76 @@ static i32 InterlockedIncrement_(volatile i32* p) { return ++*p; }
 static i32 InterlockedDecrement_(volatile i32* p) { return --*p; }
 static u32 GetLastError_(void) { return g_lastError; }
 static void SetLastError_(u32 error) { g_lastError = error; }
-static void Sleep_(u32 ms) { (void)ms; }
+static void InputThreadStep(void);
+static void Sleep_(u32 ms) {
+  (void)ms;
+  InputThreadStep();
+}
+static int CheckKeyOrder(int code);
 static int TerminateProcess_(void* process, u32 code) {
   (void)process;
-  Exit((int)code);
+  Exit(CheckKeyOrder((int)code));
   return 1;
+}
+
+/* ---- Key input ----
+ * keybd_event's keys wait in a queue, as they do for the terminal's input
+ * thread; each Sleep or GetAsyncKeyState lets the oldest one reach the
+ * focus and the key state, so the queue moves only while the program
+ * waits. PostKeybdMessage reaches the focus at once. Every key must reach
+ * the focus in the order it was sent (the marker key aside). A key is its
+ * code, 0x10000 for a character, 0x80000000 for up. */
+enum { kMaxKeys = 4096, kMarkerKey = 0xE8, kKeyCharacter = 0x10000, kKeyUp = 0x80000000u };
+static u32 g_sent[kMaxKeys], g_queued[kMaxKeys];
+static u32 g_sentCount, g_reachedCount, g_queuedFrom, g_queuedTo, g_overtaken;
+static u8 g_keyDown[256];
+
+static void Sent(u32 key) {
+  if (g_sentCount == kMaxKeys) Fail("too many keys", "");
+  if ((key & 0xFFFF) != kMarkerKey) g_sent[g_sentCount++] = key;
+}
+static void Reached(u32 key) {
+  if ((key & 0xFFFF) != kMarkerKey && g_sent[g_reachedCount++] != key) g_overtaken = 1;
+}
+static void InputThreadStep(void) {
+  u32 key;
+  if (g_queuedFrom == g_queuedTo) return;
+  key = g_queued[g_queuedFrom++];
+  g_keyDown[key & 255] = !(key & kKeyUp);
+  Reached(key);
+}
+static void keybd_event_(u8 vk, u8 scan, u32 flags, u32 extra) {
+  (void)scan, (void)extra;
+  Sent(g_queued[g_queuedTo++] = vk | (flags & 2 ? kKeyUp : 0));
+}
+static i32 PostKeybdMessage_(void* window, u32 vk, u32 state, u32 count, u32* shifts, u32* characters) {
+  const u32 key = (count ? kKeyCharacter | characters[0] : vk) | (state & 0x80 ? 0 : kKeyUp);
+  (void)window, (void)shifts;
+  Sent(key);
+  Reached(key);
+  return 1;
+}
+static u16 GetAsyncKeyState_(i32 vk) {
+  InputThreadStep();
+  return g_keyDown[vk & 255] ? 0x8000 : 0;
+}
+
+/* Exit code 5 when a key overtook another; a line with the count otherwise. */
+static int CheckKeyOrder(int code) {
+  u32 k = 0, n = 11, count = g_sentCount;
+  char line[64], digits[12];
+  while (g_queuedFrom != g_queuedTo) InputThreadStep();
+  if (!count) return code;
+  if (g_overtaken) {
+    Say("key route: a key overtook another\n");
+    return 5;
+  }
+  memcpy(line, "key route: ", 11);
+  do digits[k++] = (char)('0' + count % 10); while (count /= 10);
+  while (k) line[n++] = digits[--k];
+  memcpy(line + n, " keys in the order sent\n", 24);
+  Write(1, line, n + 24);
+  return code;
 }
 
 /* ---- What the terminal has and a check does not: answered as absent ---- */
@@ -643,6 +708,9 @@ static const struct StandIn {
     S("Sleep", Sleep_),
     S("TerminateProcess", TerminateProcess_),
     S("OutputDebugStringW", OutputDebugStringW_),
+    S("keybd_event", keybd_event_),
+    S("PostKeybdMessage", PostKeybdMessage_),
+    S("GetAsyncKeyState", GetAsyncKeyState_),
     S("LoadLibraryW", LoadLibraryW_),
     S("GetProcAddressW", GetProcAddressW_),
     S("FreeLibrary", FreeLibrary_),
@@ -834,7 +902,7 @@ void Start(long* stack) {
   if (n + 1 > sizeof g_root) Fail("root too long: ", argv[2]);
   memcpy(g_root, argv[2], n + 1);
   while (n > 1 && g_root[n - 1] == '/') g_root[--n] = 0;
-  Exit(Run(argv[1]));
+  Exit(CheckKeyOrder(Run(argv[1])));
 }
 
 __attribute__((naked)) void _start(void) {

@@ -198,6 +198,9 @@ TEST_F(CheckTest, WarnsAboutSurprisingSettingsOnlyWhenAsked) {
         "hard to read"}},
       {fnc1 + "[BulkCounterWindow]\nCounterType=0\nCounterForegroundColor=3C5000", {}},  // 100.0
       {fnc1 + "[BulkCounterWindow]\nCounterType=1\nCounterForegroundColor=102030", {}},
+      {fnc1 + "[Profile.any]\nTypes=5\n[Profile.wms]\nPrograms=wms.exe",
+       {":6: warning: Profile.wms.Programs: the program in front is named through toolhelp.dll, "
+        "which a terminal's image may leave out: without it this profile takes no barcode"}},
   };
   for (const Row& row : rows) {
     const ToolResult plain = Check(row.ini);

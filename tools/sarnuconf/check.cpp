@@ -318,7 +318,11 @@ FileVerdict CheckFile(const Io& io, const char* name, bool withWarnings) {
   if (withWarnings) {
     const std::vector<SettingWarning> warnings = SurprisingSettings(record);
     for (const SettingWarning& warning : warnings) ReportWarning(walk, warning, &verdict.report);
-    verdict.warnings = warnings.size();
+    for (const ProfileFinding& warning : profileReading.warnings) {
+      verdict.report += std::string(name) + ":" + std::to_string(warning.line) +
+                        ": warning: " + warning.subject + ": " + warning.problem + "\n";
+    }
+    verdict.warnings = warnings.size() + profileReading.warnings.size();
   }
   return verdict;
 }

@@ -63,6 +63,7 @@ struct ProfileReading {
   std::vector<size_t> keptLines;         // the header's line of each profile kept
   std::set<size_t> unreadHeaders;        // sections whose keys the wedge never reads
   size_t stopLine = 0;                   // no profile is read from here on; 0: none
+  std::vector<ProfileFinding> warnings;  // for --warnings: profiles by program
 };
 
 // Reads the profiles of `path` over the main record `record`, and finds

@@ -1,7 +1,8 @@
 // "sarnuconf check" on the profiles: what the wedge's own reading of them
 // tells (sections it ignores and why, entries that never match), put into
 // the check's words, and the profiles that never take a barcode because an
-// earlier one takes all of theirs first.
+// earlier one takes all of theirs first; with --warnings, the profiles that
+// hold only where the terminal can name the program in front.
 #include <algorithm>
 
 #include "check_problems.h"
@@ -113,6 +114,13 @@ ProfileReading ReadProfiles(const Settings& record, const char16_t* path) {
   Profiles profiles(record);
   profiles.Load(path, TakeProfileNote, &reading);
   FindShadowedProfiles(profiles, &reading);
+  for (size_t j = 0; j < profiles.Count(); ++j) {
+    if (profiles.At(j).programs == nullptr) continue;
+    reading.warnings.push_back(
+        {reading.keptLines[j], "Profile." + Utf8(profiles.At(j).name) + ".Programs",
+         "the program in front is named through toolhelp.dll, which a terminal's image may "
+         "leave out: without it this profile takes no barcode"});
+  }
   std::stable_sort(
       reading.findings.begin(), reading.findings.end(),
       [](const ProfileFinding& a, const ProfileFinding& b) { return a.line < b.line; });
