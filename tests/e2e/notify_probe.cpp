@@ -2,7 +2,7 @@
 // end-to-end tests, on the simulated terminal that the test prepared.
 //   notify_probe read [--led N] [--vibrator N] [--bulk-active N] [--count N] [--gap MS]
 //                     [--hold MS]
-//     starts NotifyReadThread --count times, --gap ms apart, then waits --hold
+//     queues a good read's signals --count times, --gap ms apart, then waits --hold
 //     ms (default 1000, beyond the last flash and its restore). Exit 0.
 //   notify_probe toggle [--ms MS]
 //     runs ToggleBulkModeThread with a main window that toggles bulk mode on
@@ -88,7 +88,7 @@ int RunReads(const Options& o) {
   g_scanDevice->BulkActive = o.bulkActive;
   for (uint32_t i = 0; i < o.count; ++i) {
     if (i) Sleep(o.gapMs);
-    StartNotifyReadThread();
+    QueueGoodReadSignals();
   }
   Sleep(o.holdMs);
   return 0;

@@ -1,4 +1,4 @@
-// The end of a bulk run on Win32: when ClearComparisonQueueThread forgets
+// The end of a bulk run on Win32: when ForgetBulkRunThread forgets
 // the list and when it must keep it, and the laser's read loop, which must
 // end when the library keeps saying "pending" but will not hand a read out.
 #include "bulk_collection.h"
@@ -91,7 +91,7 @@ TEST_F(RunEndTest, WhoForgetsTheListWhenTheTimerRunsOut) {
     Run(row.run);
     const uint32_t atRunEnd = device_->ScanStarts.load();
     if (row.newScan) device_->ScanStarts.fetch_add(1);
-    EXPECT_EQ(ClearComparisonQueueThread(atRunEnd), 1);
+    EXPECT_EQ(ForgetBulkRunThread(atRunEnd), 1);
     EXPECT_EQ(BulkCount.load() == 0, row.cleared);
     EXPECT_EQ(ComparisonQueue.IsEmpty() != 0, row.cleared);
   }

@@ -19,8 +19,8 @@ int AcceptBarcode(char* text, uint32_t length, int32_t type);
 // seconds unless the trigger is pressed again or the counter window's
 // countdown does it). Returns 1, or 0 after an ownerless
 // "ClearComparisonQueueThread\r\nEvent\r\nERROR!" box.
-int ClearComparisonQueueThread(uint32_t scansAtRunEnd);
-void StartClearComparisonQueueThread();
+int ForgetBulkRunThread(uint32_t scansAtRunEnd);
+void StartForgetBulkRunThread();
 
 // A press that starts a bulk scan: the ended run's list is forgotten here
 // when the press comes too late to continue it (a short run, or past

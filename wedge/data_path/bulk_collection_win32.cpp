@@ -11,6 +11,7 @@
 #include "bulk_run.h"
 #include "counter_window.h"
 #include "key_output.h"
+#include "long_threads.h"
 #include "notifications.h"
 #include "process_globals.h"
 #include "scan_device.h"
@@ -54,7 +55,7 @@ void EndRunAtLimit(ScanDevice& device, const Settings& settings) {
     UpdateCounterWindow(0);
   }
   if (settings.BulkTriggerMode == 1 && settings.AimerMode) device.SwitchAimerMode(1);
-  StartClearComparisonQueueThread();
+  StartForgetBulkRunThread();
 }
 
 // After the text is on its way: the good read's signals and, in a bulk
@@ -63,7 +64,7 @@ void EndRunAtLimit(ScanDevice& device, const Settings& settings) {
 // woken first and types meanwhile.
 void AfterHandOver(ScanDevice& device, const Settings& settings, bool bulk, uint32_t count) {
   StampStage(kStageNotifyStart);
-  StartNotifyReadThread();
+  QueueGoodReadSignals();
   StampStage(kStageNotifyStarted);
   if (!bulk) return;
   ShowCountInCounter(settings, count);
@@ -99,21 +100,20 @@ enum class RunEnd { kEnded, kContinued, kTimedOut };
 
 // Waits for the end of the process, a new trigger press or the time-out.
 // A press while the run is at its limit does not continue it (presses are
-// ignored then), so the wait starts over.
-RunEnd WaitForRunEnd(HANDLE end, HANDLE trigger, const Settings& settings) {
-  const HANDLE events[2] = {end, trigger};
-  const DWORD timeoutMs = DWORD(settings.BulkScannedListClearAfter) * 1000;
-  for (;;) {
-    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, timeoutMs);
-    if (woke == WAIT_OBJECT_0) return RunEnd::kEnded;
-    if (woke == WAIT_OBJECT_0 + 1) {
-      if (BulkLimitReached(settings, BulkCount.load())) continue;
-      return RunEnd::kContinued;
+// ignored then), so the wait starts over. A failed wait keeps the list.
+RunEnd WaitForRunEnd(ThreadEvents& events, const Settings& settings) {
+  events.waitMs = DWORD(settings.BulkScannedListClearAfter) * 1000;
+  RunEnd how = RunEnd::kEnded;
+  events.Loop([&](size_t which) {
+    if (which == 0) {
+      how = RunEnd::kTimedOut;
+      return false;
     }
-    if (woke == WAIT_TIMEOUT) return RunEnd::kTimedOut;
-    // A failed wait would fail again at once; keep the list rather than spin.
-    if (woke == WAIT_FAILED) return RunEnd::kEnded;
-  }
+    if (BulkLimitReached(settings, BulkCount.load())) return true;
+    how = RunEnd::kContinued;
+    return false;
+  });
+  return how;
 }
 
 // A scan of the run started after the one whose end started this thread:
@@ -146,24 +146,18 @@ std::atomic<bool> g_runEnded{false};
 
 }  // namespace
 
-int ClearComparisonQueueThread(uint32_t scansAtRunEnd) {
+int ForgetBulkRunThread(uint32_t scansAtRunEnd) {
   SetThreadPriorityCe(2);
-  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, W(kEventSarnuEnd));
-  HANDLE trigger = CreateEventW(nullptr, FALSE, FALSE, W(kEventSarnuTrigger));
-  if (!end || !trigger) {
-    MessageBoxW(nullptr, L"ClearComparisonQueueThread\r\nEvent\r\nERROR!", L"ERROR",
-                MB_ICONEXCLAMATION);
-    if (end) CloseHandle(end);
-    if (trigger) CloseHandle(trigger);
-    return 0;
-  }
+  ThreadEvents events(L"ClearComparisonQueueThread\r\nEvent\r\nERROR!",
+                      {CreateEventW(nullptr, FALSE, FALSE, W(kEventSarnuTrigger))});
+  if (!events.Ready()) return 0;
   // Only presses from now on continue the run.
-  ResetEvent(trigger);
+  ResetEvent(events.Own(1));
   if (HWND counter = g_counterWindow) PostMessageW(counter, UM_COUNTER_SCAN, 1, 0);
   const Settings* settings = g_settings;
   if (settings && !LaterScanStarted(scansAtRunEnd) &&
       !ClearBulkRunUpTo(settings->BulkScannedListClearImmediatelyUpto)) {
-    switch (WaitForRunEnd(end, trigger, *settings)) {
+    switch (WaitForRunEnd(events, *settings)) {
       case RunEnd::kEnded:
         break;
       case RunEnd::kContinued:
@@ -174,8 +168,6 @@ int ClearComparisonQueueThread(uint32_t scansAtRunEnd) {
         break;
     }
   }
-  CloseHandle(end);
-  CloseHandle(trigger);
   return 1;
 }
 
@@ -187,7 +179,7 @@ void ForgetEndedRunAtPress(const Settings& settings) {
   if (!continues && !CounterForgetsRun(settings)) ClearBulkRun();
 }
 
-void StartClearComparisonQueueThread() {
+void StartForgetBulkRunThread() {
   g_runEndedAt.store(GetTickCount());
   g_runEnded.store(true);
   // Noted now, before the caller stops the run's scan and before a new press
@@ -196,7 +188,7 @@ void StartClearComparisonQueueThread() {
   const uintptr_t scans = device ? device->ScanStarts.load() : 0;
   StartShortThread(
       [](void* noted) {
-        return ClearComparisonQueueThread(uint32_t(reinterpret_cast<uintptr_t>(noted)));
+        return ForgetBulkRunThread(uint32_t(reinterpret_cast<uintptr_t>(noted)));
       },
       reinterpret_cast<void*>(scans));
 }

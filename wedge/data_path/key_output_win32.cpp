@@ -13,6 +13,7 @@
 #include "key_output.h"
 #include "key_table.h"
 #include "lock.h"
+#include "long_threads.h"
 #include "profiles.h"
 #include "settings.h"
 #include "stage_stamps.h"
@@ -161,34 +162,18 @@ void SetClipboardOwner(void* window) { g_clipboardOwner = static_cast<HWND>(wind
 
 int OutputThread() {
   SetThreadPriorityCe(4);
-  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, W(kEventSarnuEnd));
-  HANDLE data = CreateEventW(nullptr, FALSE, FALSE, W(kEventSarnuDataAvailable));
-  if (!end || !data) {
-    MessageBoxW(nullptr, L"OutputThread\r\nEvent\r\nERROR!", L"ERROR", MB_ICONEXCLAMATION);
-    if (end) CloseHandle(end);
-    if (data) CloseHandle(data);
-    return 0;
-  }
-  const HANDLE events[2] = {end, data};
-  g_endEvent = end;
+  ThreadEvents events(L"OutputThread\r\nEvent\r\nERROR!",
+                      {CreateEventW(nullptr, FALSE, FALSE, W(kEventSarnuDataAvailable))});
+  if (!events.Ready()) return 0;
+  g_endEvent = events.End();
   InterlockedExchange(&g_exitRequested, 0);
-  int result = 1;
-  for (;;) {
-    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
-    if (woke == WAIT_OBJECT_0) break;
-    if (woke == WAIT_OBJECT_0 + 1) {
-      StampStage(kStageOutputAwake);
-      ProcessOutputQueue();
-    } else if (woke == WAIT_FAILED) {
-      // Waiting again would fail again at once and spin a core for ever.
-      result = 0;
-      break;
-    }
-  }
+  const ThreadEvents::LoopEnd how = events.Loop([](size_t) {
+    StampStage(kStageOutputAwake);
+    ProcessOutputQueue();
+    return true;
+  });
   g_endEvent = nullptr;
-  CloseHandle(end);
-  CloseHandle(data);
-  return result;
+  return how == ThreadEvents::LoopEnd::kFailed ? 0 : 1;
 }
 
 void StopOutputForExit() { InterlockedExchange(&g_exitRequested, 1); }

@@ -12,6 +12,7 @@
 #include "bulk_run.h"
 #include "counter_window.h"
 #include "device_libraries.h"
+#include "long_threads.h"
 #include "process_globals.h"
 #include "reader_input.h"
 #include "scan_device.h"
@@ -32,7 +33,7 @@ void StopRunningScan(ScanDevice& device) {
   UpdateCounterWindow(0);
 }
 
-// Tells a waiting ClearComparisonQueueThread that the run goes on. The entry
+// Tells a waiting ForgetBulkRunThread that the run goes on. The entry
 // procedure holds the event for the life of the process.
 void SignalTriggerPressed() {
   static const HANDLE event = CreateEventW(nullptr, FALSE, FALSE, W(kEventSarnuTrigger));
@@ -219,7 +220,7 @@ void OnTriggerPressed() {
       // The second press of the toggle ends the run.
       device->StopScan();
       UpdateCounterWindow(0);
-      if (!device->AimerActive) StartClearComparisonQueueThread();
+      if (!device->AimerActive) StartForgetBulkRunThread();
     }
     return;
   }
@@ -249,7 +250,7 @@ void ReleaseInAimerMode(ScanDevice& device) {
 void EndBulkScanFromOutside() {
   ScanDevice* device = g_scanDevice;
   if (!device || !device->BulkActive || !device->Scanning) return;
-  StartClearComparisonQueueThread();
+  StartForgetBulkRunThread();
   StopRunningScan(*device);
 }
 
@@ -260,7 +261,7 @@ void OnTriggerReleased() {
   if (device->BulkActive) {
     if (BulkLimitReached(*settings, BulkCount.load())) return;
     if (settings->BulkTriggerMode == 0) {
-      StartClearComparisonQueueThread();
+      StartForgetBulkRunThread();
       StopRunningScan(*device);
       return;
     }
@@ -330,33 +331,15 @@ void OnLaserSignal(ScanDevice& device) {
 int LzrReadThread() {
   if (!g_settings || g_settings->ScannerType != kScannerLaser) return 0;
   SetThreadPriorityCe(2);
-  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, W(kEventSarnuEnd));
-  HANDLE scanning = CreateEventW(nullptr, FALSE, FALSE, kLzrScanningEventName);
-  if (!end || !scanning) {
-    MessageBoxW(nullptr, L"LzrReadThread\r\nEvent\r\nERROR!", L"ERROR", MB_ICONEXCLAMATION);
-    if (end) CloseHandle(end);
-    if (scanning) CloseHandle(scanning);
-    return 0;
-  }
-  const HANDLE events[2] = {end, scanning};
-  int result = 1;
-  for (;;) {
-    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
-    if (woke == WAIT_OBJECT_0) break;
-    if (woke == WAIT_OBJECT_0 + 1) {
-      StampStage(kStageReaderAwake);
-      if (ScanDevice* device = g_scanDevice) OnLaserSignal(*device);
-      continue;
-    }
-    // Waiting again after a failed wait would spin a core for ever.
-    if (woke == WAIT_FAILED) {
-      result = 0;
-      break;
-    }
-  }
-  CloseHandle(end);
-  CloseHandle(scanning);
-  return result;
+  ThreadEvents events(L"LzrReadThread\r\nEvent\r\nERROR!",
+                      {CreateEventW(nullptr, FALSE, FALSE, kLzrScanningEventName)});
+  if (!events.Ready()) return 0;
+  const ThreadEvents::LoopEnd how = events.Loop([](size_t) {
+    StampStage(kStageReaderAwake);
+    if (ScanDevice* device = g_scanDevice) OnLaserSignal(*device);
+    return true;
+  });
+  return how == ThreadEvents::LoopEnd::kFailed ? 0 : 1;
 }
 
 int DispatchImagerBarcode() {

@@ -1,6 +1,8 @@
 // Good-read feedback and the bulk toggle. The wedge switches the reader's own
 // LED, buzzer and vibrator off, so every accepted barcode gets its signals
-// from here, each on a short thread of its own.
+// from here: one long-running thread gives them barcode after barcode (a
+// short thread stands in while it does not run), and the LED's flash, which
+// waits out its hold, runs on a short thread of its own.
 #include "notifications.h"
 
 #include <windows.h>
@@ -11,6 +13,7 @@
 #include "bulk_run.h"
 #include "counter_window.h"
 #include "device_libraries.h"
+#include "long_threads.h"
 #include "process_globals.h"
 #include "scan_device.h"
 #include "settings.h"
@@ -23,20 +26,8 @@ volatile uint32_t LastFlashTick = 0;
 
 namespace {
 
-HANDLE OpenEndEvent() {
-  return CreateEventW(nullptr, TRUE, FALSE, reinterpret_cast<const WCHAR*>(kEventSarnuEnd));
-}
-
-void CloseIfOpen(HANDLE event) {
-  if (event) CloseHandle(event);
-}
-
 bool ToggleModeConfigured() {
   return g_settings && g_settings->BulkEnable != 0 && g_settings->BulkActivationMode == 1;
-}
-
-void ShowEventError(const wchar_t* text) {
-  MessageBoxW(nullptr, text, L"ERROR", MB_ICONEXCLAMATION);
 }
 
 // Claims the flash for `now` unless the last one was no more than the spacing
@@ -82,7 +73,7 @@ int32_t BulkIndicatorColour(uint32_t modelCode) {
   return modelCode == 4 || modelCode == 7 || (modelCode >= 9 && modelCode <= 16) ? 13 : 3;
 }
 
-int NotifyReadThread() {
+int SignalGoodRead() {
   SetThreadPriorityCe(1);
   const ScanDevice* device = g_scanDevice;
   if (!device) return 0;
@@ -101,27 +92,28 @@ int NotifyReadThread() {
 
 int NotifyLEDThread() {
   SetThreadPriorityCe(1);
-  HANDLE events[2] = {OpenEndEvent(), CreateEventW(nullptr, FALSE, FALSE, kEventSarnuLEDName)};
-  if (!events[0] || !events[1]) {
-    ShowEventError(L"NotifyLEDThread\r\nEvent\r\nERROR!");
-    CloseIfOpen(events[0]);
-    CloseIfOpen(events[1]);
-    return 0;
-  }
+  ThreadEvents events(L"NotifyLEDThread\r\nEvent\r\nERROR!",
+                      {CreateEventW(nullptr, FALSE, FALSE, kEventSarnuLEDName)});
+  if (!events.Ready()) return 0;
   // Wakes an older flash that still waits, so that it leaves the LED alone;
   // with none waiting the reset keeps this thread from waking itself.
-  SetEvent(events[1]);
-  ResetEvent(events[1]);
+  SetEvent(events.Own(1));
+  ResetEvent(events.Own(1));
   g_DvcLib.DvcSetLED(2, 1, 4, 0);
-  const DWORD woke = WaitForMultipleObjects(2, events, FALSE, kLedFlashHoldMs);
-  if (woke != WAIT_OBJECT_0 && woke != WAIT_OBJECT_0 + 1) {
+  // A newer flash or the end leaves the LED to them; the hold's end (or a
+  // failed wait) brings the bulk indicator back.
+  events.waitMs = kLedFlashHoldMs;
+  bool newerFlash = false;
+  const ThreadEvents::LoopEnd how = events.Loop([&](size_t which) {
+    newerFlash = which == 1;
+    return false;
+  });
+  if (how != ThreadEvents::LoopEnd::kEnd && !newerFlash) {
     const ScanDevice* device = g_scanDevice;
     if (device && device->BulkActive && g_settings && g_settings->BulkActivationMode == 1) {
       g_DvcLib.DvcSetLED(BulkIndicatorColour(ModelCode), -1, 1, 1);
     }
   }
-  CloseHandle(events[0]);
-  CloseHandle(events[1]);
   return 1;
 }
 
@@ -133,31 +125,21 @@ std::atomic<bool> g_toggleListening{false};
 int ToggleBulkModeThread() {
   if (!ToggleModeConfigured() || g_toggleListening.exchange(true)) return 1;
   SetThreadPriorityCe(2);
-  HANDLE events[2] = {OpenEndEvent(), CreateEventW(nullptr, FALSE, FALSE, kSarnuBulkEventName)};
-  if (!events[0] || !events[1]) {
-    ShowEventError(L"ToggleBulkModeThread\r\nEvent\r\nERROR!");
-    CloseIfOpen(events[0]);
-    CloseIfOpen(events[1]);
-    g_toggleListening.store(false);
-    return 0;
-  }
-  // A toggle asked while nobody listened is stale.
-  ResetEvent(events[1]);
-  int result = 1;
-  for (;;) {
-    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
-    if (woke == WAIT_OBJECT_0) break;
-    if (woke == WAIT_OBJECT_0 + 1) {
-      // Settings read since may have left toggle mode.
-      if (ToggleModeConfigured()) PostMessageW(MainWindow, UM_TOGGLE_BULK, 0, 0);
-    } else if (woke == WAIT_FAILED) {
-      // Waiting again after a failed wait would spin a core for ever.
-      result = 0;
-      break;
+  int result = 0;
+  {
+    ThreadEvents events(L"ToggleBulkModeThread\r\nEvent\r\nERROR!",
+                        {CreateEventW(nullptr, FALSE, FALSE, kSarnuBulkEventName)});
+    if (events.Ready()) {
+      // A toggle asked while nobody listened is stale.
+      ResetEvent(events.Own(1));
+      const ThreadEvents::LoopEnd how = events.Loop([](size_t) {
+        // Settings read since may have left toggle mode.
+        if (ToggleModeConfigured()) PostMessageW(MainWindow, UM_TOGGLE_BULK, 0, 0);
+        return true;
+      });
+      result = how == ThreadEvents::LoopEnd::kFailed ? 0 : 1;
     }
   }
-  CloseHandle(events[0]);
-  CloseHandle(events[1]);
   g_toggleListening.store(false);
   return result;
 }
@@ -172,36 +154,27 @@ std::atomic<HANDLE> g_goodReads{nullptr};
 }  // namespace
 
 int GoodReadSignalThread() {
-  HANDLE end = OpenEndEvent();
+  // The semaphore stays open when the thread ends (see g_goodReads), unless
+  // the end event could not be had.
   HANDLE reads = CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, nullptr);
-  if (!end || !reads) {
-    CloseIfOpen(end);
-    CloseIfOpen(reads);
+  ThreadEvents events(nullptr, {reads}, nullptr);
+  if (!events.Ready()) {
+    if (reads) CloseHandle(reads);
     return 0;
   }
   g_goodReads.store(reads);
-  const HANDLE events[2] = {end, reads};
-  int result = 1;
-  for (;;) {
-    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
-    if (woke == WAIT_OBJECT_0) break;
-    if (woke == WAIT_OBJECT_0 + 1) {
-      NotifyReadThread();
-    } else if (woke == WAIT_FAILED) {
-      // Waiting again after a failed wait would spin a core for ever.
-      result = 0;
-      break;
-    }
-  }
+  const ThreadEvents::LoopEnd how = events.Loop([](size_t) {
+    SignalGoodRead();
+    return true;
+  });
   g_goodReads.store(nullptr);
-  CloseHandle(end);
-  return result;
+  return how == ThreadEvents::LoopEnd::kFailed ? 0 : 1;
 }
 
-void StartNotifyReadThread() {
+void QueueGoodReadSignals() {
   HANDLE reads = g_goodReads.load();
   if (reads && ReleaseSemaphore(reads, 1, nullptr)) return;
-  StartCounted<NotifyReadThread>();
+  StartCounted<SignalGoodRead>();
 }
 
 void StartToggleBulkModeThread() { StartCounted<ToggleBulkModeThread>(); }

@@ -20,7 +20,7 @@ extern volatile uint32_t LastFlashTick;
 
 // Good-read signals of one accepted barcode. Returns 1 (0 without a reader
 // object).
-int NotifyReadThread();
+int SignalGoodRead();
 // One LED flash, and the bulk indicator restored afterwards in toggle mode
 // unless a newer flash or the end came first. Returns 0 after an ownerless
 // "NotifyLEDThread\r\nEvent\r\nERROR!" box, else 1.
@@ -32,7 +32,7 @@ int ToggleBulkModeThread();
 
 // Long-running thread, started once by the entry procedure: the good-read
 // signals of every accepted barcode, one after the other, at the priority
-// NotifyReadThread takes. Starting a thread per barcode cost more than all
+// SignalGoodRead takes. Starting a thread per barcode cost more than all
 // else the wedge does for it, and slowed the typing beside it. Ends at
 // EventSarnuEnd; 0 when its semaphore or the event cannot be had.
 int GoodReadSignalThread();
@@ -40,7 +40,7 @@ int GoodReadSignalThread();
 // The good-read signals of one barcode: to the signal thread, or on a
 // thread of their own while none runs. The data path never waits for
 // feedback.
-void StartNotifyReadThread();
+void QueueGoodReadSignals();
 // The bulk toggle's listener; one at most listens.
 void StartToggleBulkModeThread();
 

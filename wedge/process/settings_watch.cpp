@@ -10,6 +10,7 @@
 #include "bulk_run.h"
 #include "file_system.h"
 #include "ini_file.h"
+#include "long_threads.h"
 #include "process_globals.h"
 #include "scan_device.h"
 #include "settings.h"
@@ -193,38 +194,21 @@ void OnSettingsFileChanged() {
 int SettingsWatchThread() {
   wchar_t folder[kPathUnits];
   if (!SettingsFilePath(folder, kPathUnits) || !CutToFolder(folder)) return 0;
-  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, reinterpret_cast<const WCHAR*>(kEventSarnuEnd));
   HANDLE change = FindFirstChangeNotificationW(
       folder, FALSE,
       FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);
-  if (!end || change == INVALID_HANDLE_VALUE) {
-    if (end) CloseHandle(end);
-    if (change != INVALID_HANDLE_VALUE) FindCloseChangeNotification(change);
-    return 0;
-  }
-  const HANDLE events[2] = {end, change};
-  int result = 1;
-  DWORD wait = INFINITE;
-  for (;;) {
-    const DWORD woke = WaitForMultipleObjects(2, events, FALSE, wait);
-    if (woke == WAIT_OBJECT_0) break;
-    if (woke == WAIT_OBJECT_0 + 1) {
-      // Another change: the quiet time starts over.
-      if (!FindNextChangeNotification(change)) {
-        result = 0;
-        break;
-      }
-      wait = kQuietMs;
-    } else if (woke == WAIT_TIMEOUT) {
-      wait = INFINITE;
+  ThreadEvents events(nullptr, {change == INVALID_HANDLE_VALUE ? nullptr : change},
+                      [](HANDLE h) { FindCloseChangeNotification(h); });
+  if (!events.Ready()) return 0;
+  const ThreadEvents::LoopEnd how = events.Loop([&](size_t which) {
+    if (which == 0) {
+      events.waitMs = INFINITE;
       if (MainWindow) PostMessageW(MainWindow, UM_SETTINGS_CHANGED, 0, 0);
-    } else {
-      // A failed wait would fail again at once and spin a core for ever.
-      result = 0;
-      break;
+      return true;
     }
-  }
-  FindCloseChangeNotification(change);
-  CloseHandle(end);
-  return result;
+    // Another change: the quiet time starts over.
+    events.waitMs = kQuietMs;
+    return FindNextChangeNotification(change) != 0;
+  });
+  return how == ThreadEvents::LoopEnd::kEnd ? 1 : 0;
 }
