@@ -10,9 +10,9 @@
 #include "bulk_collection.h"
 #include "bulk_run.h"
 #include "counter_window.h"
+#include "data_path_notices.h"
 #include "key_output.h"
 #include "long_threads.h"
-#include "notifications.h"
 #include "process_globals.h"
 #include "scan_device.h"
 #include "settings.h"
@@ -37,8 +37,8 @@ HANDLE DataAvailableEvent() {
 // (on the main window's thread, which owns it), then shown the new count.
 void ShowCountInCounter(const Settings& settings, uint32_t count) {
   if (settings.CounterEnabled && count == settings.CounterEnabledAfterScans && !g_counterWindow &&
-      MainWindow) {
-    SendMessageW(MainWindow, UM_CREATE_COUNTER, 0, 0);
+      g_dataPathNotices.counterWanted) {
+    g_dataPathNotices.counterWanted();
   }
   HWND counter = g_counterWindow;
   if (!counter) return;
@@ -64,7 +64,7 @@ void EndRunAtLimit(ScanDevice& device, const Settings& settings) {
 // woken first and types meanwhile.
 void AfterHandOver(ScanDevice& device, const Settings& settings, bool bulk, uint32_t count) {
   StampStage(kStageNotifyStart);
-  QueueGoodReadSignals();
+  if (g_dataPathNotices.goodRead) g_dataPathNotices.goodRead();
   StampStage(kStageNotifyStarted);
   if (!bulk) return;
   ShowCountInCounter(settings, count);
@@ -72,6 +72,8 @@ void AfterHandOver(ScanDevice& device, const Settings& settings, bool bulk, uint
 }
 
 }  // namespace
+
+DataPathNotices g_dataPathNotices = {};
 
 int AcceptBarcode(char* text, uint32_t length, int32_t type) {
   ScanDevice* device = g_scanDevice;

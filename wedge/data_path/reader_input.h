@@ -1,7 +1,8 @@
 // Reader input: when the reader scans and how its barcodes enter the data
 // path. The trigger handlers run on the main window's thread; the laser's
 // barcodes are taken on LzrReadThread, the imager's decoded on a short
-// ImagerReadThread and handed over through the two imager queues.
+// ImagerReadThread and handed over through the two imager queues. The reader
+// object itself, scans started and stopped included, is ScanDevice's.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +31,13 @@ int LzrReadThread();
 // empties the library's buffer. 0 when the status query failed (nothing is
 // read and the buffer is kept), else 1.
 int ReadLaserBarcodes();
+
+// The imager's side of ScanDevice::StartScan and StopScan: a decode thread
+// started for the scan (false when it could not start; nothing then
+// decodes), and the running decode told to stop asking for more.
+class ScanDevice;
+bool StartImagerDecode(ScanDevice& device);
+void StopImagerDecode();
 
 // The main window's answer to UM_IMAGER_DATA: one queued imager barcode into
 // the data path. 1 when one was passed on; 0 when the queues were empty or

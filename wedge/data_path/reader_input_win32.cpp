@@ -140,55 +140,15 @@ int ImagerReadThread(void* parameter) {
 
 }  // namespace
 
-int ScanDevice::StartScan(uint32_t timeoutMs) {
-  if (Scanning) return 0;
-  switch (ScannerType) {
-    case kScannerLaser:
-      Scanning = g_LZReadLib.LZRStartScanning(timeoutMs) == 0;
-      break;
-    case kScannerImager: {
-      if (AimerActive) {
-        g_PixLib.PixAimer(1, 0);
-        break;
-      }
-      Scanning = 1;
-      DecodeStart* start = new (std::nothrow) DecodeStart{this, BeginDecoding(), {}};
-      if (!start || !StartShortThread(ImagerReadThread, start)) {
-        delete start;
-        // No decode thread, no scan: a release must not cancel a phantom.
-        SetKeepDecoding(0);
-        Scanning = 0;
-      }
-      break;
-    }
-    default:
-      Scanning = 0;
-      break;
-  }
-  if (Scanning) ScanStarts.fetch_add(1);
-  return int(Scanning);
+bool StartImagerDecode(ScanDevice& device) {
+  DecodeStart* start = new (std::nothrow) DecodeStart{&device, BeginDecoding(), {}};
+  if (start && StartShortThread(ImagerReadThread, start)) return true;
+  delete start;
+  SetKeepDecoding(0);
+  return false;
 }
 
-int ScanDevice::StopScan() {
-  if (!Scanning) return 0;
-  switch (ScannerType) {
-    case kScannerLaser:
-      // A failing stop leaves the scan marked as running, as the reader says.
-      if (g_LZReadLib.LZRStopScanning() == 0) Scanning = 0;
-      break;
-    case kScannerImager:
-      if (AimerActive) {
-        g_PixLib.PixAimer(0, 0);
-        break;
-      }
-      SetKeepDecoding(0);
-      if (g_PixLib.PixCancelDecode() == 0) Scanning = 0;
-      break;
-    default:
-      return 0;
-  }
-  return Scanning ? 0 : 1;
-}
+void StopImagerDecode() { SetKeepDecoding(0); }
 
 int ScanTrigger() {
   ScanDevice* device = g_scanDevice;

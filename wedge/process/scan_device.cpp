@@ -10,6 +10,7 @@
 #include "ini_file.h"
 #include "key_output.h"
 #include "notifications.h"
+#include "reader_input.h"
 #include "process_globals.h"
 #include "settings.h"
 #include "settings_watch.h"
@@ -354,17 +355,64 @@ void ScanDevice::LoadReaderConfiguration() {
   }
 }
 
-int ScanDevice::Activate(int on) {
+int ScanDevice::Activate() {
   InCamMode = 0;
-  if (!on) {
-    g_DvcLib.DvcSetLED(0, 0, 0, 0);
-    StopScan();
-    std::memset(TriggerKeyTable, 0, sizeof TriggerKeyTable);
-    return Close();
-  }
   int result = 0;
   ActivateSteps(&result);
   return result;
+}
+
+int ScanDevice::Deactivate() {
+  InCamMode = 0;
+  g_DvcLib.DvcSetLED(0, 0, 0, 0);
+  StopScan();
+  std::memset(TriggerKeyTable, 0, sizeof TriggerKeyTable);
+  return Close();
+}
+
+int ScanDevice::StartScan(uint32_t timeoutMs) {
+  if (Scanning) return 0;
+  switch (ScannerType) {
+    case kScannerLaser:
+      Scanning = g_LZReadLib.LZRStartScanning(timeoutMs) == 0;
+      break;
+    case kScannerImager: {
+      if (AimerActive) {
+        g_PixLib.PixAimer(1, 0);
+        break;
+      }
+      Scanning = 1;
+      // No decode thread, no scan: a release must not cancel a phantom.
+      if (!StartImagerDecode(*this)) Scanning = 0;
+      break;
+    }
+    default:
+      Scanning = 0;
+      break;
+  }
+  if (Scanning) ScanStarts.fetch_add(1);
+  return int(Scanning);
+}
+
+int ScanDevice::StopScan() {
+  if (!Scanning) return 0;
+  switch (ScannerType) {
+    case kScannerLaser:
+      // A failing stop leaves the scan marked as running, as the reader says.
+      if (g_LZReadLib.LZRStopScanning() == 0) Scanning = 0;
+      break;
+    case kScannerImager:
+      if (AimerActive) {
+        g_PixLib.PixAimer(0, 0);
+        break;
+      }
+      StopImagerDecode();
+      if (g_PixLib.PixCancelDecode() == 0) Scanning = 0;
+      break;
+    default:
+      return 0;
+  }
+  return Scanning ? 0 : 1;
 }
 
 int ScanDevice::Reopen() {

@@ -31,13 +31,14 @@ class ScanDevice {
   // Resets Started and CamModeActive and sets Stopped whatever the outcome
   // (but within Reopen).
   int Close();
-  // on 1: (re)load the settings and open the reader; on 0: stop scanning,
-  // clear the trigger keys and close. Returns the result of Open or Close.
-  // Activation also reads the reader's values, hands its keys and
-  // notifications to the wedge and sets its scan or decode mode; it ends at
-  // the first failing reader call (after that call's box), returning 0.
-  int Activate(int on = 1);
-  int Deactivate() { return Activate(0); }
+  // (Re)loads the settings and opens the reader; also reads the reader's
+  // values, hands its keys and notifications to the wedge and sets its scan
+  // or decode mode. Ends at the first failing reader call (after that call's
+  // box), returning 0; else returns the result of Open.
+  int Activate();
+  // Stops scanning, clears the trigger keys and closes; returns Close's
+  // result.
+  int Deactivate();
   // A new SARNU.INI that the reader must be told of: the reader closed and
   // activated again, with the trigger keys kept until the activation builds
   // them anew and no state event signalled, as no client asked for it; only

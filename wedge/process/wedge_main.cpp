@@ -5,11 +5,13 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
+#include <iterator>
 #include <new>
 
 #include "block_queue.h"
 #include "bulk_run.h"
 #include "clipboard.h"
+#include "data_path_notices.h"
 #include "device_libraries.h"
 #include "interop_events.h"
 #include "key_output.h"
@@ -27,6 +29,7 @@
 #include "short_threads.h"
 #include "stage_stamps.h"
 #include "wedge_events.h"
+#include "wedge_messages.h"
 
 namespace {
 
@@ -109,19 +112,18 @@ DWORD WINAPI ThreadEntry(LPVOID) {
 
 // The long-running threads, in their start order. Their handles are kept so
 // that exit can let them leave the queues before the queues go away.
-enum : int { kThreadCount = 5 };
-HANDLE g_threads[kThreadCount];
+const LPTHREAD_START_ROUTINE kThreadProcedures[] = {
+    ThreadEntry<OutputThread>,
+    ThreadEntry<LzrReadThread>,
+    ThreadEntry<DataReaderEventListenerThread>,
+    ThreadEntry<SettingsWatchThread>,
+    ThreadEntry<GoodReadSignalThread>,
+};
+HANDLE g_threads[std::size(kThreadProcedures)];
 
 void StartThreads() {
-  const LPTHREAD_START_ROUTINE procedures[kThreadCount] = {
-      ThreadEntry<OutputThread>,
-      ThreadEntry<LzrReadThread>,
-      ThreadEntry<DataReaderEventListenerThread>,
-      ThreadEntry<SettingsWatchThread>,
-      ThreadEntry<GoodReadSignalThread>,
-  };
-  for (int i = 0; i < kThreadCount; ++i) {
-    g_threads[i] = CreateThread(nullptr, 0, procedures[i], nullptr, 0, nullptr);
+  for (size_t i = 0; i < std::size(kThreadProcedures); ++i) {
+    g_threads[i] = CreateThread(nullptr, 0, kThreadProcedures[i], nullptr, 0, nullptr);
   }
 }
 
@@ -186,6 +188,44 @@ int RunMessageLoop(HACCEL accelerators) {
   return int(msg.wParam);
 }
 
+// After the message loop: every thread told to end and awaited, then what
+// they read released; `dataAvailable` and `trigger` are the events the entry
+// procedure held for the life of the process.
+void EndWedge(HANDLE dataAvailable, HANDLE trigger) {
+  // Held until the threads are seen to end: a thread that had not yet opened
+  // the event would otherwise find a fresh, unsignalled one.
+  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, W(kEventSarnuEnd));
+  if (end) SetEvent(end);
+  CloseHandle(dataAvailable);
+  CloseHandle(trigger);
+  // The hook is called on this thread, which pumps no more messages: every
+  // key the output thread still sends would wait for the system to give up
+  // on the hook, and the threads would not end in time.
+  RemoveKeyboardHook();
+  // A thread still running may be inside a queue, or typing from the
+  // settings and the reader's values; the process ends in a moment anyway,
+  // so what such a thread can reach is then left to it.
+  // The short threads (signals, forget timers, an imager decode) read the
+  // reader object, the settings and the queues as well: a decode ends with
+  // its scan, the others at EventSarnuEnd.
+  if (g_scanDevice && g_scanDevice->Scanning) g_scanDevice->StopScan();
+  const bool threadsEnded = WaitForThreads() && WaitForShortThreads(kThreadEndMilliseconds);
+  if (threadsEnded) ReleaseQueues();
+  if (end) CloseHandle(end);
+  // The counter window's drawing objects are released by the counter window.
+  if (threadsEnded) {
+    // A barcode still offered to a late paste goes on the clipboard for good.
+    ClipboardEnd();
+    ReleaseSettings();
+    ReleaseScanDevice();
+  }
+}
+
+// The counter belongs to the main window's thread, which makes it.
+void MakeCounterOnMainWindow() {
+  if (MainWindow) SendMessageW(MainWindow, UM_CREATE_COUNTER, 0, 0);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
@@ -215,6 +255,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   if (!g_scanDevice) return AbandonStartUp(mutex);
   SetOutputReaderValues(&g_scanDevice->SuffixChar, &g_scanDevice->BufferType);
   SetClipboardOwner(MainWindow);
+  g_dataPathNotices = {QueueGoodReadSignals, MakeCounterOnMainWindow};
 
   HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
 
@@ -234,34 +275,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   StampStage(kStartThreads);
 
   const int exitCode = RunMessageLoop(accelerators);
-
-  // Held until the threads are seen to end: a thread that had not yet opened
-  // the event would otherwise find a fresh, unsignalled one.
-  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, W(kEventSarnuEnd));
-  if (end) SetEvent(end);
-  CloseHandle(dataAvailable);
-  CloseHandle(trigger);
-  // The hook is called on this thread, which pumps no more messages: every
-  // key the output thread still sends would wait for the system to give up
-  // on the hook, and the threads would not end in time.
-  RemoveKeyboardHook();
-  // A thread still running may be inside a queue, or typing from the
-  // settings and the reader's values; the process ends in a moment anyway,
-  // so what such a thread can reach is then left to it.
-  // The short threads (signals, forget timers, an imager decode) read the
-  // reader object, the settings and the queues as well: a decode ends with
-  // its scan, the others at EventSarnuEnd.
-  if (g_scanDevice && g_scanDevice->Scanning) g_scanDevice->StopScan();
-  const bool threadsEnded = WaitForThreads() && WaitForShortThreads(kThreadEndMilliseconds);
-  if (threadsEnded) ReleaseQueues();
-  if (end) CloseHandle(end);
-  // The counter window's drawing objects are released by the counter window.
-  if (threadsEnded) {
-    // A barcode still offered to a late paste goes on the clipboard for good.
-    ClipboardEnd();
-    ReleaseSettings();
-    ReleaseScanDevice();
-  }
+  EndWedge(dataAvailable, trigger);
   ReleaseMutexHandle(mutex);
   return exitCode;
 }
