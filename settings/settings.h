@@ -1,4 +1,5 @@
-// The settings record: the one in-memory copy of SARNU.INI in each process.
+// The settings record: SARNU.INI's main sections in memory, one record per
+// process (the wedge's profiles hold further records, one per profile).
 // Fields bear the names of their INI keys and are read directly, without the
 // lock; every store goes through a setter that holds the lock for that one
 // field only.

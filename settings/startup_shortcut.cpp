@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "file_io.h"
-#include "reader_detection.h"
 #include "shortcut.h"
+#include "startup_shortcut.h"
 
 const char16_t kStartupShortcutPath[] = u"\\Windows\\Startup\\SARNU.lnk";
 const char16_t kWedgeProgramPath[] = u"\\Windows\\Sarnu.exe";
