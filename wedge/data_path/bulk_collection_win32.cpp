@@ -13,7 +13,6 @@
 #include "data_path_notices.h"
 #include "key_output.h"
 #include "long_threads.h"
-#include "process_globals.h"
 #include "scan_device.h"
 #include "settings.h"
 #include "short_threads.h"

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+// The counter window; null when none. Set and cleared by the window itself.
+extern HWND g_counterWindow;
+
 // The main window's answer to UM_CREATE_COUNTER: creates the counter from
 // dialog 105 with the main window as owner and stores it in g_counterWindow.
 // Returns the window, or null when it could not be created (the data path

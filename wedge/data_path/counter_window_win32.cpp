@@ -15,6 +15,8 @@
 static_assert(sizeof(CounterRect) == sizeof(RECT), "region rectangles are handed over as RECTs");
 static_assert(kRegionHeaderSize == sizeof(RGNDATAHEADER), "region header as the window system's");
 
+HWND g_counterWindow = nullptr;
+
 namespace {
 
 enum : UINT_PTR { kCountdownTimer = 1 };

@@ -13,7 +13,6 @@
 #include "counter_window.h"
 #include "device_libraries.h"
 #include "long_threads.h"
-#include "process_globals.h"
 #include "reader_input.h"
 #include "scan_device.h"
 #include "settings.h"

@@ -9,4 +9,3 @@ HMENU g_popupMenu = nullptr;
 NOTIFYICONDATAW g_trayIcon = {};
 HWND g_aboutBox = nullptr;
 HWND g_splash = nullptr;
-HWND g_counterWindow = nullptr;

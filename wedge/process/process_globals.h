@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "counter_window.h"  // g_counterWindow
+
 extern HINSTANCE g_hInstance;  // stored by instance set-up
 extern HWND MainWindow;        // the hidden window "Sarnu"
 extern uint32_t ModelCode;     // the terminal model, from DvcGetModelName
@@ -14,5 +16,4 @@ extern HMENU g_popupMenu;           // the tray menu; 0 until WM_CREATE
 extern NOTIFYICONDATAW g_trayIcon;  // the record of the tray icon
 extern HWND g_aboutBox;             // 0 when not shown
 extern HWND g_splash;               // 0 when not shown
-extern HWND g_counterWindow;        // 0 when none
 
