@@ -1,6 +1,6 @@
-// Which reader the terminal carries, where SARNU.INI and the reader's own INI
-// file live, and the wedge's start-up shortcut. Decided once per process, by
-// the settings record's constructor on the terminal.
+// Which reader the terminal carries and where SARNU.INI and the reader's own
+// INI file live. Decided once per process, by the settings record's
+// constructor on the terminal.
 #pragma once
 
 #include <cstdint>
@@ -22,14 +22,3 @@ int32_t DetectScanner();
 // newer or the older "System Settings" folder. The texts are constants or two
 // process-wide buffers of 260 units that the next call rewrites.
 void ChooseFileLocations(Settings& settings);
-
-// "\Windows\Startup\SARNU.lnk", which starts "\Windows\Sarnu.exe" at boot.
-extern const char16_t kStartupShortcutPath[];
-extern const char16_t kWedgeProgramPath[];
-
-// True when the start-up shortcut exists.
-bool StartupShortcutExists();
-
-// Deletes the start-up shortcut and, when `on`, creates it afresh. Returns
-// true when the shortcut now exists exactly as asked (callers may ignore it).
-bool SetStartupShortcut(bool on);

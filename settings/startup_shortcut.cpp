@@ -1,9 +1,10 @@
 // The wedge's start-up shortcut. Portable: the shortcut file itself is made
 // by the platform layer, which knows the shell's format.
+#include "startup_shortcut.h"
+
 #include <cstdint>
 
 #include "file_io.h"
-#include "reader_detection.h"
 #include "shortcut.h"
 
 const char16_t kStartupShortcutPath[] = u"\\Windows\\Startup\\SARNU.lnk";

@@ -6,9 +6,9 @@
 #include <iterator>
 
 #include "program_start.h"
-#include "reader_detection.h"
 #include "resource.h"
 #include "settings_pages.h"
+#include "startup_shortcut.h"
 
 namespace {
 
