@@ -1,7 +1,8 @@
-// Fuzzes the two readers and writers of the escaped barcode form, simterm's
-// and sarnuconf's: neither may touch a byte outside its buffers, they must
-// agree on which texts are well formed and on the bytes those stand for, and
-// what either writes must read back as the bytes it came from.
+// Fuzzes the escaped barcode form's codec through both of its outlets, the
+// bounded buffers simterm uses and sarnuconf's strings: neither may touch a
+// byte outside its buffers, they must agree on which texts are well formed
+// and on the bytes those stand for, and what either writes must read back as
+// the bytes it came from.
 //
 // Input: one byte of room for the bounded decoder and writer (0 to 255), then
 // the text; the same bytes, zeros included, are also what the writers escape.
@@ -10,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "../sim/escaped_text.h"
+#include "../settings/escaped_bytes.h"
 #include "../tools/sarnuconf/escaped_text.h"
 
 namespace {
@@ -28,7 +29,7 @@ bool Same(const char* bytes, uint32_t length, const std::string& expected) {
   return length == expected.size() && std::memcmp(bytes, expected.data(), length) == 0;
 }
 
-// simterm's reader against sarnuconf's on one zero-terminated text.
+// The bounded reader against the string one on one zero-terminated text.
 void CompareReaders(const char* text, size_t length, uint32_t room) {
   std::string bytes, error;
   const bool accepted = Unescape(text, &bytes, &error);

@@ -29,6 +29,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "file_io.h"
 #include "text_codec.h"
@@ -36,7 +37,7 @@
 
 namespace {
 
-constexpr size_t kPathUnits = sizeof(IniFile::path) / sizeof(char16_t);
+constexpr size_t kPathUnits = std::size(IniFile{}.path);
 constexpr size_t kIntBufferUnits = 256;
 
 bool IsWhite(char16_t c) {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 #include "ini_file.h"
@@ -18,7 +19,7 @@
 namespace {
 
 const char16_t kPrefix[] = u"Profile.";
-constexpr size_t kPrefixLength = sizeof kPrefix / sizeof kPrefix[0] - 1;
+constexpr size_t kPrefixLength = std::size(kPrefix) - 1;
 
 // The longest file name the system allows.
 constexpr size_t kFileNameUnits = 259;

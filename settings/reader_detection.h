@@ -1,12 +1,9 @@
 // Which reader the terminal carries and where SARNU.INI and the reader's own
 // INI file live. Decided once per process, by the settings record's
-// constructor on the terminal. (The start-up shortcut has its own header,
-// included here for the callers that have long found it here.)
+// constructor on the terminal.
 #pragma once
 
 #include <cstdint>
-
-#include "startup_shortcut.h"
 
 class Settings;
 

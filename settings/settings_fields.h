@@ -10,9 +10,15 @@
 //            (CharSetSetting) or Color (RgbColor)
 //   default  the value when the key is missing or empty; colours as 0xRRGGBB,
 //            texts always ""
-//   low/high what the settings program lets the user enter; for Text and
-//            CharSet the most characters. Only TransparentCounterSize and
-//            KeyDelay are enforced by the record itself.
+//   low/high the values the settings program's control for the key offers:
+//            a check box, radio pair or list low..high, an up-down or a
+//            trackbar low..high; a number box takes as many digits as high
+//            has, so what is typed there may lie below low (or above high
+//            where high is not all nines) and is stored as typed. For Text
+//            and CharSet high is the most characters its box takes. The
+//            Extension keys have no control. sarnuconf check reports a value
+//            outside low..high. Only TransparentCounterSize and KeyDelay are
+//            enforced by the record itself.
 //
 // The order is the order of Load, which is also the order in which each
 // section save writes its keys.

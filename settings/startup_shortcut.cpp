@@ -1,10 +1,11 @@
 // The wedge's start-up shortcut. Portable: the shortcut file itself is made
 // by the platform layer, which knows the shell's format.
+#include "startup_shortcut.h"
+
 #include <cstdint>
 
 #include "file_io.h"
 #include "shortcut.h"
-#include "startup_shortcut.h"
 
 const char16_t kStartupShortcutPath[] = u"\\Windows\\Startup\\SARNU.lnk";
 const char16_t kWedgeProgramPath[] = u"\\Windows\\Sarnu.exe";

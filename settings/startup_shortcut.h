@@ -1,8 +1,8 @@
 // The wedge's start-up shortcut, which the settings program's Common page
-// makes or removes.
+// switches: "\Windows\Startup\SARNU.lnk", starting "\Windows\Sarnu.exe" at
+// boot.
 #pragma once
 
-// "\Windows\Startup\SARNU.lnk", which starts "\Windows\Sarnu.exe" at boot.
 extern const char16_t kStartupShortcutPath[];
 extern const char16_t kWedgeProgramPath[];
 

@@ -88,12 +88,11 @@ void FocusFirstNumber(HWND page) {
 
 void InitPage(HWND page) {
   FillComboBox(page, IDC_BULK_TOGGLE_KEY, 2, 3, L"7", L"8", L"9");
-  LimitText(page, IDC_BULK_CLEAR_AFTER, 1);
-  LimitText(page, IDC_BULK_CLEAR_UPTO, 1);
-  LimitText(page, IDC_BULK_LIMIT_VALUE, 3);
-  SetUpDownRange(page, IDC_BULK_CLEAR_AFTER_SPIN, 0, 9);
-  SetUpDownRange(page, IDC_BULK_CLEAR_UPTO_SPIN, 0, 9);
-  SetUpDownRange(page, IDC_BULK_LIMIT_SPIN, 2, 999);
+  LimitNumber(page, IDC_BULK_CLEAR_AFTER, IDC_BULK_CLEAR_AFTER_SPIN,
+              field_range::BulkScannedListClearAfter);
+  LimitNumber(page, IDC_BULK_CLEAR_UPTO, IDC_BULK_CLEAR_UPTO_SPIN,
+              field_range::BulkScannedListClearImmediatelyUpto);
+  LimitNumber(page, IDC_BULK_LIMIT_VALUE, IDC_BULK_LIMIT_SPIN, field_range::BulkLimit);
   LoadControls(page);
   FocusFirstNumber(page);
 }

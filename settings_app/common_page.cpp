@@ -6,9 +6,9 @@
 #include <iterator>
 
 #include "program_start.h"
-#include "reader_detection.h"
 #include "resource.h"
 #include "settings_pages.h"
+#include "startup_shortcut.h"
 
 namespace {
 
@@ -94,7 +94,7 @@ void OnAimerClicked(HWND page) {
 
 // The page sets no focus of its own.
 void OnInitDialog(HWND page) {
-  SetTrackbarRange(page, IDC_COMMON_AIMER_WIDTH, 0, 3);
+  SetTrackbarRange(page, IDC_COMMON_AIMER_WIDTH, field_range::AimerWidth);
   SubclassTrackbar(page, IDC_COMMON_AIMER_WIDTH);
   LoadControls(page);
 }

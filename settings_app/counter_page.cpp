@@ -2,6 +2,9 @@
 // scans, when it closes, and its type, which exchanges the fifth tab for the
 // other type's page at once.
 #include "page_support.h"
+
+#include <iterator>
+
 #include "resource.h"
 #include "settings_pages.h"
 #include "settings_sheet.h"
@@ -10,7 +13,9 @@ namespace {
 
 // Posted to itself: focus a field once the sheet has finished moving the
 // focus for the page change.
-enum : UINT { UM_SELECT_FIELD = WM_USER + 2 };
+// From WM_APP: a dialog page answers WM_USER's first numbers itself
+// (DM_GETDEFID, DM_SETDEFID, DM_REPOSITION).
+enum : UINT { UM_SELECT_FIELD = WM_APP + 1 };
 
 // Enabled with bulk mode, and the rest only with the counter on as well.
 const int kBulkControls[] = {IDC_COUNTER_SHOW, IDC_COUNTER_SCANS_LABEL, IDC_COUNTER_DEFAULTS};
@@ -20,15 +25,11 @@ const int kCounterControls[] = {IDC_COUNTER_COUNT,       IDC_COUNTER_COUNT_SPIN,
                                 IDC_COUNTER_CLOSE_GROUP, IDC_COUNTER_SOLID,
                                 IDC_COUNTER_TRANSPARENT, IDC_COUNTER_TYPE_GROUP};
 
-template <size_t N>
-void Enable(HWND page, const int (&controls)[N], bool enabled) {
-  EnableControls(page, controls, static_cast<int>(N), enabled);
-}
-
 void LoadControls(HWND page) {
   const Settings& s = *g_settings;
-  Enable(page, kBulkControls, s.BulkEnable != 0);
-  Enable(page, kCounterControls, s.BulkEnable != 0 && s.CounterEnabled != 0);
+  EnableControls(page, kBulkControls, int(std::size(kBulkControls)), s.BulkEnable != 0);
+  EnableControls(page, kCounterControls, int(std::size(kCounterControls)),
+                 s.BulkEnable != 0 && s.CounterEnabled != 0);
   SetCheck(page, IDC_COUNTER_SHOW, s.CounterEnabled != 0);
   WriteNumber(page, IDC_COUNTER_COUNT, s.CounterEnabledAfterScans);
   SetUpDownPos(page, IDC_COUNTER_COUNT_SPIN, s.CounterEnabledAfterScans);
@@ -56,14 +57,15 @@ void FocusCount(HWND page) {
 // counter-type page is first shown.
 void ShowSolidPage() {
   if (TransparentPageShown == 0) return;
-  if (SwapCounterPage(IDD_SOLID_PAGE, SolidCounterPageProc, L"Solid Counter")) {
+  if (SwapCounterPage(IDD_SOLID_PAGE, CounterTypePageProc, L"Solid Counter", &kSolidCounterPage)) {
     TransparentPageShown = 0;
   }
 }
 
 void ShowTransparentPage() {
   if (TransparentPageShown == 1) return;
-  if (SwapCounterPage(IDD_TRANSPARENT_PAGE, TransparentCounterPageProc, L"Transp. Counter")) {
+  if (SwapCounterPage(IDD_TRANSPARENT_PAGE, CounterTypePageProc, L"Transp. Counter",
+                      &kTransparentCounterPage)) {
     TransparentPageShown = 1;
   }
 }
@@ -76,8 +78,8 @@ void ResetPage(HWND page) {
 }
 
 void OnInitDialog(HWND page) {
-  LimitText(page, IDC_COUNTER_COUNT, 2);
-  SetUpDownRange(page, IDC_COUNTER_COUNT_SPIN, 1, 99);
+  LimitNumber(page, IDC_COUNTER_COUNT, IDC_COUNTER_COUNT_SPIN,
+              field_range::CounterEnabledAfterScans);
   LoadControls(page);
   FocusCount(page);
 }

@@ -1,8 +1,8 @@
 // The counter-type pages, "Solid Counter" and "Transp. Counter": size or
 // size step, position or centring, colours, and a live preview of the
 // counter text drawn in the colours the thumbs show. The two pages differ
-// only in their controls and rules, which each describes in a table; the
-// procedure below serves both.
+// only in their controls, keys and rules, which each describes in a table
+// that reaches the one procedure below as its page's lParam.
 #include "page_support.h"
 
 #include <iterator>
@@ -12,19 +12,23 @@
 
 namespace {
 
-enum : UINT {
-  UM_SOLID_PREVIEW = WM_USER + 3,
-  UM_TRANSPARENT_PREVIEW = WM_USER + 4,
-};
+// Posted to itself: draw the preview once the dialog has painted. From
+// WM_APP, clear of the dialog messages that start at WM_USER.
+enum : UINT { UM_DRAW_PREVIEW = WM_APP + 2 };
 
 // Screens taller than this are "tall": the preview font doubles and the
 // preview moves, since the program tells the platform not to scale it.
 const int kTallScreen = 400;
 
-struct UpDownRange {
-  int control;
-  int low;
-  int high;
+// A number of the record shown in an edit box with its up-down, or on a
+// trackbar (edit 0); its range is its key's.
+struct NumberField {
+  int edit;
+  int control;  // the up-down, or the trackbar
+  FieldRange range;
+  uint16_t Settings::*value16;  // one of these two is set
+  uint8_t Settings::*value8;
+  void (Settings::*set)(int);
 };
 
 // Colour trackbar triplets: red, green, blue.
@@ -34,20 +38,33 @@ struct ColorControls {
   int blue;
 };
 
+struct ColorField {
+  ColorControls controls;
+  RgbColor Settings::*value;
+  void (Settings::*setRed)(int);
+  void (Settings::*setGreen)(int);
+  void (Settings::*setBlue)(int);
+};
+
+}  // namespace
+
+// What one counter-type page is: its controls, the record's keys behind
+// them, and its rules. It reaches the page as the page's lParam.
 struct CounterTypePage {
-  UINT previewMessage;
-  bool transparent;
+  bool transparent;  // the counter type the page belongs to (CounterType 1)
   int centerBox;
+  int32_t Settings::*center;
+  void (Settings::*setCenter)(int);
   int positionY;  // focused when "Center" is cleared
   int defaultsButton;
-  const int* numberEdits;
-  int numberEditCount;
-  const UpDownRange* upDowns;
-  int upDownCount;
-  const int* trackbars;
-  int trackbarCount;
-  ColorControls text;        // the preview's text colour
-  ColorControls background;  // solid only; red 0 for none
+  // In the order in which the page loads and stores them: the boxes before
+  // "Center", the colours and trackbar numbers after it.
+  const NumberField* numbers;
+  int numberCount;
+  const ColorField* colors;  // the first one is the preview's text
+  int colorCount;
+  const NumberField* trackbarNumbers;
+  int trackbarNumberCount;
   // Enabled with the page's type chosen; the position group only without
   // centring as well.
   const int* typeControls;
@@ -61,13 +78,28 @@ struct CounterTypePage {
   int (Settings::*save)();
 };
 
-const int kSolidEdits[] = {IDC_SOLID_SIZE_Y, IDC_SOLID_SIZE_X, IDC_SOLID_POS_Y, IDC_SOLID_POS_X};
-const UpDownRange kSolidUpDowns[] = {{IDC_SOLID_SIZE_Y_SPIN, 30, 320},
-                                     {IDC_SOLID_SIZE_X_SPIN, 20, 240},
-                                     {IDC_SOLID_POS_Y_SPIN, 0, 290},
-                                     {IDC_SOLID_POS_X_SPIN, 0, 220}};
-const int kSolidTrackbars[] = {IDC_SOLID_FG_RED, IDC_SOLID_FG_GREEN, IDC_SOLID_FG_BLUE,
-                               IDC_SOLID_BG_RED, IDC_SOLID_BG_GREEN, IDC_SOLID_BG_BLUE};
+namespace {
+
+const NumberField kSolidNumbers[] = {
+    {IDC_SOLID_SIZE_Y, IDC_SOLID_SIZE_Y_SPIN, field_range::CounterSizeY, &Settings::CounterSizeY,
+     nullptr, &Settings::SetCounterSizeY},
+    {IDC_SOLID_SIZE_X, IDC_SOLID_SIZE_X_SPIN, field_range::CounterSizeX, &Settings::CounterSizeX,
+     nullptr, &Settings::SetCounterSizeX},
+    {IDC_SOLID_POS_Y, IDC_SOLID_POS_Y_SPIN, field_range::CounterPosY, &Settings::CounterPosY,
+     nullptr, &Settings::SetCounterPosY},
+    {IDC_SOLID_POS_X, IDC_SOLID_POS_X_SPIN, field_range::CounterPosX, &Settings::CounterPosX,
+     nullptr, &Settings::SetCounterPosX}};
+const ColorField kSolidColors[] = {
+    {{IDC_SOLID_FG_RED, IDC_SOLID_FG_GREEN, IDC_SOLID_FG_BLUE},
+     &Settings::CounterForegroundColor,
+     &Settings::SetCounterForegroundColorRed,
+     &Settings::SetCounterForegroundColorGreen,
+     &Settings::SetCounterForegroundColorBlue},
+    {{IDC_SOLID_BG_RED, IDC_SOLID_BG_GREEN, IDC_SOLID_BG_BLUE},
+     &Settings::CounterBackgroundColor,
+     &Settings::SetCounterBackgroundColorRed,
+     &Settings::SetCounterBackgroundColorGreen,
+     &Settings::SetCounterBackgroundColorBlue}};
 const int kSolidTypeControls[] = {
     IDC_SOLID_DEFAULTS,   IDC_SOLID_SIZE_LABEL, IDC_SOLID_SIZE_X_LABEL, IDC_SOLID_SIZE_Y_LABEL,
     IDC_SOLID_SIZE_X,     IDC_SOLID_SIZE_Y,     IDC_SOLID_SIZE_X_SPIN,  IDC_SOLID_SIZE_Y_SPIN,
@@ -80,11 +112,19 @@ const int kSolidPositionControls[] = {IDC_SOLID_POS_X_LABEL, IDC_SOLID_POS_Y_LAB
                                       IDC_SOLID_POS_X,       IDC_SOLID_POS_Y,
                                       IDC_SOLID_POS_X_SPIN,  IDC_SOLID_POS_Y_SPIN};
 
-const int kTranspEdits[] = {IDC_TRANSP_POS_X, IDC_TRANSP_POS_Y};
-const UpDownRange kTranspUpDowns[] = {{IDC_TRANSP_POS_X_SPIN, 0, 220},
-                                      {IDC_TRANSP_POS_Y_SPIN, 0, 290}};
-const int kTranspTrackbars[] = {IDC_TRANSP_RED, IDC_TRANSP_GREEN, IDC_TRANSP_BLUE,
-                                IDC_TRANSP_SIZE};
+const NumberField kTranspNumbers[] = {
+    {IDC_TRANSP_POS_Y, IDC_TRANSP_POS_Y_SPIN, field_range::TransparentCounterPosY,
+     &Settings::TransparentCounterPosY, nullptr, &Settings::SetTransparentCounterPosY},
+    {IDC_TRANSP_POS_X, IDC_TRANSP_POS_X_SPIN, field_range::TransparentCounterPosX,
+     &Settings::TransparentCounterPosX, nullptr, &Settings::SetTransparentCounterPosX}};
+const ColorField kTranspColors[] = {{{IDC_TRANSP_RED, IDC_TRANSP_GREEN, IDC_TRANSP_BLUE},
+                                     &Settings::TransparentCounterColor,
+                                     &Settings::SetTransparentCounterColorRed,
+                                     &Settings::SetTransparentCounterColorGreen,
+                                     &Settings::SetTransparentCounterColorBlue}};
+const NumberField kTranspTrackbarNumbers[] = {
+    {0, IDC_TRANSP_SIZE, field_range::TransparentCounterSize, nullptr,
+     &Settings::TransparentCounterSize, &Settings::SetTransparentCounterSize}};
 const int kTranspTypeControls[] = {
     IDC_TRANSP_DEFAULTS,   IDC_TRANSP_POS_LABEL,  IDC_TRANSP_CENTER,   IDC_TRANSP_COLOR_LABEL,
     IDC_TRANSP_MINUS,      IDC_TRANSP_PLUS,       IDC_TRANSP_PREVIEW,  IDC_TRANSP_RED_LABEL,
@@ -94,27 +134,29 @@ const int kTranspPositionControls[] = {IDC_TRANSP_POS_X_LABEL, IDC_TRANSP_POS_Y_
                                        IDC_TRANSP_POS_X,       IDC_TRANSP_POS_Y,
                                        IDC_TRANSP_POS_X_SPIN,  IDC_TRANSP_POS_Y_SPIN};
 
-const CounterTypePage kSolidPage = {
-    UM_SOLID_PREVIEW, false, IDC_SOLID_CENTER, IDC_SOLID_POS_Y, IDC_SOLID_DEFAULTS,
-    kSolidEdits, int(std::size(kSolidEdits)), kSolidUpDowns, int(std::size(kSolidUpDowns)),
-    kSolidTrackbars, int(std::size(kSolidTrackbars)),
-    {IDC_SOLID_FG_RED, IDC_SOLID_FG_GREEN, IDC_SOLID_FG_BLUE},
-    {IDC_SOLID_BG_RED, IDC_SOLID_BG_GREEN, IDC_SOLID_BG_BLUE},
+}  // namespace
+
+const CounterTypePage kSolidCounterPage = {
+    false, IDC_SOLID_CENTER, &Settings::CounterCenter, &Settings::SetCounterCenter,
+    IDC_SOLID_POS_Y, IDC_SOLID_DEFAULTS,
+    kSolidNumbers, int(std::size(kSolidNumbers)), kSolidColors, int(std::size(kSolidColors)),
+    nullptr, 0,
     kSolidTypeControls, int(std::size(kSolidTypeControls)),
     kSolidPositionControls, int(std::size(kSolidPositionControls)),
     {125, 60, 5, 0}, {220, 140, 34, 2}, IDC_SOLID_PREVIEW,
     &Settings::ResetSolidCounterDefaults, &Settings::SaveSolidCounter};
 
-const CounterTypePage kTransparentPage = {
-    UM_TRANSPARENT_PREVIEW, true, IDC_TRANSP_CENTER, IDC_TRANSP_POS_Y, IDC_TRANSP_DEFAULTS,
-    kTranspEdits, int(std::size(kTranspEdits)), kTranspUpDowns, int(std::size(kTranspUpDowns)),
-    kTranspTrackbars, int(std::size(kTranspTrackbars)),
-    {IDC_TRANSP_RED, IDC_TRANSP_GREEN, IDC_TRANSP_BLUE}, {0, 0, 0},
+const CounterTypePage kTransparentCounterPage = {
+    true, IDC_TRANSP_CENTER, &Settings::TransparentCounterCenter,
+    &Settings::SetTransparentCounterCenter, IDC_TRANSP_POS_Y, IDC_TRANSP_DEFAULTS,
+    kTranspNumbers, int(std::size(kTranspNumbers)), kTranspColors, int(std::size(kTranspColors)),
+    kTranspTrackbarNumbers, int(std::size(kTranspTrackbarNumbers)),
     kTranspTypeControls, int(std::size(kTranspTypeControls)),
     kTranspPositionControls, int(std::size(kTranspPositionControls)),
     {90, 160, 17, 0}, {184, 330, 38, 2}, IDC_TRANSP_PREVIEW,
     &Settings::ResetTransparentCounterDefaults, &Settings::SaveTransparentCounter};
 
+namespace {
 
 // The preview's drawing objects. Only one counter-type page is in the sheet
 // at a time; a page exchanged away gives its objects back when its window
@@ -190,9 +232,11 @@ void FitPreview(HWND page, const CounterTypePage& desc, RECT* preview) {
 void DrawPreview(HWND page, const CounterTypePage& desc) {
   if (!PreviewDC || g_previewPage != page) return;
   HGDIOBJ previousFont = PreviewFont ? SelectObject(PreviewDC, PreviewFont) : nullptr;
-  const COLORREF previousText = SetTextColor(PreviewDC, ThumbColor(page, desc.text));
+  const COLORREF previousText = SetTextColor(PreviewDC, ThumbColor(page, desc.colors[0].controls));
   COLORREF previousBack = 0;
-  if (!desc.transparent) previousBack = SetBkColor(PreviewDC, ThumbColor(page, desc.background));
+  if (!desc.transparent) {
+    previousBack = SetBkColor(PreviewDC, ThumbColor(page, desc.colors[1].controls));
+  }
   RECT client;
   GetClientRect(page, &client);
   const RECT& offsets = TallScreen() ? desc.tallPreview : desc.smallPreview;
@@ -220,90 +264,91 @@ bool TypeActive(const CounterTypePage& desc) {
   return s.BulkEnable != 0 && s.CounterEnabled != 0 && s.CounterType == (desc.transparent ? 1 : 0);
 }
 
-void WriteNumberPair(HWND page, int edit, int upDown, unsigned value) {
-  WriteNumber(page, edit, value);
-  SetUpDownPos(page, upDown, static_cast<int>(value));
+int NumberOf(const Settings& s, const NumberField& field) {
+  return field.value16 ? s.*field.value16 : s.*field.value8;
 }
 
 void LoadControls(HWND page, const CounterTypePage& desc) {
   const Settings& s = *g_settings;
   const bool active = TypeActive(desc);
-  const bool centred = desc.transparent ? s.TransparentCounterCenter != 0 : s.CounterCenter != 0;
+  const bool centred = s.*desc.center != 0;
   EnableControls(page, desc.typeControls, desc.typeControlCount, active);
   EnableControls(page, desc.positionControls, desc.positionControlCount, active && !centred);
   SetCheck(page, desc.centerBox, centred);
-  if (desc.transparent) {
-    WriteNumberPair(page, IDC_TRANSP_POS_Y, IDC_TRANSP_POS_Y_SPIN, s.TransparentCounterPosY);
-    WriteNumberPair(page, IDC_TRANSP_POS_X, IDC_TRANSP_POS_X_SPIN, s.TransparentCounterPosX);
-    SetColorTrackbars(page, desc.text, s.TransparentCounterColor);
-    SetTrackbarPos(page, IDC_TRANSP_SIZE, s.TransparentCounterSize);
-    return;
+  for (int i = 0; i < desc.numberCount; ++i) {
+    const NumberField& field = desc.numbers[i];
+    WriteNumber(page, field.edit, unsigned(NumberOf(s, field)));
+    SetUpDownPos(page, field.control, NumberOf(s, field));
   }
-  WriteNumberPair(page, IDC_SOLID_SIZE_Y, IDC_SOLID_SIZE_Y_SPIN, s.CounterSizeY);
-  WriteNumberPair(page, IDC_SOLID_SIZE_X, IDC_SOLID_SIZE_X_SPIN, s.CounterSizeX);
-  WriteNumberPair(page, IDC_SOLID_POS_Y, IDC_SOLID_POS_Y_SPIN, s.CounterPosY);
-  WriteNumberPair(page, IDC_SOLID_POS_X, IDC_SOLID_POS_X_SPIN, s.CounterPosX);
-  SetColorTrackbars(page, desc.text, s.CounterForegroundColor);
-  SetColorTrackbars(page, desc.background, s.CounterBackgroundColor);
+  for (int i = 0; i < desc.colorCount; ++i) {
+    SetColorTrackbars(page, desc.colors[i].controls, s.*desc.colors[i].value);
+  }
+  for (int i = 0; i < desc.trackbarNumberCount; ++i) {
+    SetTrackbarPos(page, desc.trackbarNumbers[i].control, NumberOf(s, desc.trackbarNumbers[i]));
+  }
 }
-
-int Number(HWND page, int control) { return static_cast<int>(ReadNumber(page, control)); }
 
 void StoreControls(HWND page, const CounterTypePage& desc) {
   Settings& s = *g_settings;
-  const int centred = IsChecked(page, desc.centerBox) ? 1 : 0;
-  if (desc.transparent) {
-    s.SetTransparentCounterPosY(Number(page, IDC_TRANSP_POS_Y));
-    s.SetTransparentCounterPosX(Number(page, IDC_TRANSP_POS_X));
-    s.SetTransparentCounterCenter(centred);
-    s.SetTransparentCounterColorRed(TrackbarPos(page, IDC_TRANSP_RED));
-    s.SetTransparentCounterColorGreen(TrackbarPos(page, IDC_TRANSP_GREEN));
-    s.SetTransparentCounterColorBlue(TrackbarPos(page, IDC_TRANSP_BLUE));
-    s.SetTransparentCounterSize(TrackbarPos(page, IDC_TRANSP_SIZE));
-    return;
+  for (int i = 0; i < desc.numberCount; ++i) {
+    (s.*desc.numbers[i].set)(static_cast<int>(ReadNumber(page, desc.numbers[i].edit)));
   }
-  s.SetCounterSizeY(Number(page, IDC_SOLID_SIZE_Y));
-  s.SetCounterSizeX(Number(page, IDC_SOLID_SIZE_X));
-  s.SetCounterPosY(Number(page, IDC_SOLID_POS_Y));
-  s.SetCounterPosX(Number(page, IDC_SOLID_POS_X));
-  s.SetCounterCenter(centred);
-  s.SetCounterForegroundColorRed(TrackbarPos(page, IDC_SOLID_FG_RED));
-  s.SetCounterForegroundColorGreen(TrackbarPos(page, IDC_SOLID_FG_GREEN));
-  s.SetCounterForegroundColorBlue(TrackbarPos(page, IDC_SOLID_FG_BLUE));
-  s.SetCounterBackgroundColorRed(TrackbarPos(page, IDC_SOLID_BG_RED));
-  s.SetCounterBackgroundColorGreen(TrackbarPos(page, IDC_SOLID_BG_GREEN));
-  s.SetCounterBackgroundColorBlue(TrackbarPos(page, IDC_SOLID_BG_BLUE));
+  (s.*desc.setCenter)(IsChecked(page, desc.centerBox) ? 1 : 0);
+  for (int i = 0; i < desc.colorCount; ++i) {
+    const ColorField& color = desc.colors[i];
+    (s.*color.setRed)(TrackbarPos(page, color.controls.red));
+    (s.*color.setGreen)(TrackbarPos(page, color.controls.green));
+    (s.*color.setBlue)(TrackbarPos(page, color.controls.blue));
+  }
+  for (int i = 0; i < desc.trackbarNumberCount; ++i) {
+    const NumberField& field = desc.trackbarNumbers[i];
+    (s.*field.set)(TrackbarPos(page, field.control));
+  }
 }
 
 INT_PTR OnInitDialog(HWND page, const CounterTypePage& desc) {
-  for (int i = 0; i < desc.trackbarCount; ++i) SubclassTrackbar(page, desc.trackbars[i]);
-  TakePreviewObjects(page, desc.transparent);
-  for (int i = 0; i < desc.numberEditCount; ++i) LimitText(page, desc.numberEdits[i], 3);
-  for (int i = 0; i < desc.trackbarCount; ++i) {
-    const bool size = desc.trackbars[i] == IDC_TRANSP_SIZE;
-    SetTrackbarRange(page, desc.trackbars[i], size ? 1 : 0, size ? 10 : 255);
+  for (int i = 0; i < desc.colorCount; ++i) {
+    const ColorControls& c = desc.colors[i].controls;
+    for (int control : {c.red, c.green, c.blue}) SubclassTrackbar(page, control);
   }
-  for (int i = 0; i < desc.upDownCount; ++i) {
-    SetUpDownRange(page, desc.upDowns[i].control, desc.upDowns[i].low, desc.upDowns[i].high);
+  for (int i = 0; i < desc.trackbarNumberCount; ++i) {
+    SubclassTrackbar(page, desc.trackbarNumbers[i].control);
+  }
+  TakePreviewObjects(page, desc.transparent);
+  for (int i = 0; i < desc.colorCount; ++i) {
+    const ColorControls& c = desc.colors[i].controls;
+    const FieldRange channel = field_range::CounterForegroundColor;
+    for (int control : {c.red, c.green, c.blue}) SetTrackbarRange(page, control, channel);
+  }
+  for (int i = 0; i < desc.trackbarNumberCount; ++i) {
+    SetTrackbarRange(page, desc.trackbarNumbers[i].control, desc.trackbarNumbers[i].range);
+  }
+  for (int i = 0; i < desc.numberCount; ++i) {
+    LimitNumber(page, desc.numbers[i].edit, desc.numbers[i].control, desc.numbers[i].range);
   }
   LoadControls(page, desc);
   FitPageToFont(page);
-  PostMessageW(page, desc.previewMessage, 0, 0);
+  PostMessageW(page, UM_DRAW_PREVIEW, 0, 0);
   return TRUE;
 }
 
-void OnTrackbarMoved(HWND page, const CounterTypePage& desc, HWND trackbar, int code) {
+void OnTrackbarMoved(HWND page, HWND trackbar, int code) {
   if (code < TB_LINEUP || code > TB_ENDTRACK || !trackbar) return;
   SelectTrackbarToThumb(page, GetDlgCtrlID(trackbar));
-  PostMessageW(page, desc.previewMessage, 0, 0);
+  PostMessageW(page, UM_DRAW_PREVIEW, 0, 0);
 }
 
-const CounterTypePage* g_resetPage = nullptr;  // the page RunPageReset resets
+// The page's description, kept with its window from WM_INITDIALOG on; null
+// for the few messages before it.
+const CounterTypePage* DescriptionOf(HWND page) {
+  return reinterpret_cast<const CounterTypePage*>(GetWindowLongPtrW(page, DWLP_USER));
+}
 
 void ResetPage(HWND page) {
-  (g_settings->*g_resetPage->resetDefaults)();
-  LoadControls(page, *g_resetPage);
-  PostMessageW(page, g_resetPage->previewMessage, 0, 0);
+  const CounterTypePage& desc = *DescriptionOf(page);
+  (g_settings->*desc.resetDefaults)();
+  LoadControls(page, desc);
+  PostMessageW(page, UM_DRAW_PREVIEW, 0, 0);
 }
 
 INT_PTR OnCommand(HWND page, const CounterTypePage& desc, int control) {
@@ -312,7 +357,6 @@ INT_PTR OnCommand(HWND page, const CounterTypePage& desc, int control) {
     LoadControls(page, desc);
     if (!IsChecked(page, desc.centerBox)) FocusAndSelect(page, desc.positionY);
   } else if (control == desc.defaultsButton) {
-    g_resetPage = &desc;
     RunPageReset(page, desc.defaultsButton, ResetPage);
   }
   return 0;
@@ -354,41 +398,36 @@ INT_PTR OnNotify(HWND page, const CounterTypePage& desc, LPARAM lParam) {
   }
 }
 
-INT_PTR CounterTypePageProc(const CounterTypePage& desc, HWND page, UINT message, WPARAM wParam,
-                            LPARAM lParam) {
-  if (message == desc.previewMessage) {
-    DrawPreview(page, desc);
-    return TRUE;
+}  // namespace
+
+INT_PTR CALLBACK CounterTypePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    const auto* sheetPage = reinterpret_cast<const PROPSHEETPAGEW*>(lParam);
+    SetWindowLongPtrW(page, DWLP_USER, sheetPage->lParam);
   }
+  const CounterTypePage* desc = DescriptionOf(page);
+  if (!desc) return FALSE;
   switch (message) {
+    case UM_DRAW_PREVIEW:
+      DrawPreview(page, *desc);
+      return TRUE;
     case WM_INITDIALOG:
-      return OnInitDialog(page, desc);
+      return OnInitDialog(page, *desc);
     case WM_HSCROLL:
-      OnTrackbarMoved(page, desc, reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+      OnTrackbarMoved(page, reinterpret_cast<HWND>(lParam), LOWORD(wParam));
       return 0;
     case WM_PAINT:
       // The dialog paints itself first; the preview is drawn over it.
-      PostMessageW(page, desc.previewMessage, 0, 0);
+      PostMessageW(page, UM_DRAW_PREVIEW, 0, 0);
       return 0;
     case WM_COMMAND:
-      return OnCommand(page, desc, LOWORD(wParam));
+      return OnCommand(page, *desc, LOWORD(wParam));
     case WM_NOTIFY:
-      return OnNotify(page, desc, lParam);
+      return OnNotify(page, *desc, lParam);
     case WM_DESTROY:
       GiveBackPreviewObjects(page);
       return 0;
     default:
       return FALSE;
   }
-}
-
-}  // namespace
-
-INT_PTR CALLBACK SolidCounterPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  return CounterTypePageProc(kSolidPage, page, message, wParam, lParam);
-}
-
-INT_PTR CALLBACK TransparentCounterPageProc(HWND page, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
-  return CounterTypePageProc(kTransparentPage, page, message, wParam, lParam);
 }

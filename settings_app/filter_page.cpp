@@ -50,22 +50,26 @@ const FilterOption kOptions[] = {
 };
 // clang-format on
 
-struct TextLimit {
+// Each box's limit is its key's range. The strip sets stop at 259
+// characters: the record keeps no more, so a 260th one would be accepted by
+// the box and then silently dropped.
+struct ValueLimit {
   int control;
-  int characters;
+  int upDown;  // 0 for a text or a number without one
+  FieldRange range;
+  bool number;
 };
 
-// The strip sets stop at 259 characters: the record keeps no more, so a
-// 260th one would be accepted by the box and then silently dropped.
-const TextLimit kTextLimits[] = {{IDC_FILTER_PREAMBLE_VALUE, 78},
-                                 {IDC_FILTER_POSTAMBLE_VALUE, 78},
-                                 {IDC_FILTER_STRIP_LEADING_VALUE, 259},
-                                 {IDC_FILTER_STRIP_TRAILING_VALUE, 259},
-                                 {IDC_FILTER_STRIP_FIRST_VALUE, 3},
-                                 {IDC_FILTER_STRIP_LAST_VALUE, 3},
-                                 {IDC_FILTER_RANGE_START, 3},
-                                 {IDC_FILTER_RANGE_END, 3},
-                                 {IDC_FILTER_FNC1_VALUE, 1}};
+const ValueLimit kValueLimits[] = {
+    {IDC_FILTER_PREAMBLE_VALUE, 0, field_range::Preamble, false},
+    {IDC_FILTER_POSTAMBLE_VALUE, 0, field_range::Postamble, false},
+    {IDC_FILTER_STRIP_LEADING_VALUE, 0, field_range::StripLeading, false},
+    {IDC_FILTER_STRIP_TRAILING_VALUE, 0, field_range::StripTrailing, false},
+    {IDC_FILTER_STRIP_FIRST_VALUE, IDC_FILTER_STRIP_FIRST_SPIN, field_range::StripFirst, true},
+    {IDC_FILTER_STRIP_LAST_VALUE, IDC_FILTER_STRIP_LAST_SPIN, field_range::StripLast, true},
+    {IDC_FILTER_RANGE_START, 0, field_range::SendRangeStart, true},
+    {IDC_FILTER_RANGE_END, 0, field_range::SendRangeEnd, true},
+    {IDC_FILTER_FNC1_VALUE, 0, field_range::ReplaceFNC1, false}};
 
 const FilterOption* FindOption(int box) {
   for (const FilterOption& option : kOptions) {
@@ -158,9 +162,13 @@ void FocusPreamble(HWND page) { FocusAndSelect(page, IDC_FILTER_PREAMBLE_VALUE);
 void InitPage(HWND page) {
   FillComboBox(page, IDC_FILTER_VALIDATE_MODE, 0, 2, L"Alphanumerical only", L"Numerical only");
   FillComboBox(page, IDC_FILTER_CASE_MODE, 0, 2, L"all lowercase", L"ALL UPPERCASE");
-  for (const TextLimit& limit : kTextLimits) LimitText(page, limit.control, limit.characters);
-  SetUpDownRange(page, IDC_FILTER_STRIP_FIRST_SPIN, 0, 999);
-  SetUpDownRange(page, IDC_FILTER_STRIP_LAST_SPIN, 0, 999);
+  for (const ValueLimit& limit : kValueLimits) {
+    if (limit.number) {
+      LimitNumber(page, limit.control, limit.upDown, limit.range);
+    } else {
+      LimitTextTo(page, limit.control, limit.range);
+    }
+  }
   LoadControls(page);
   FocusPreamble(page);
 }

@@ -133,6 +133,19 @@ void SetUpDownRange(HWND page, int control, int low, int high) {
   SendDlgItemMessageW(page, control, UDM_SETRANGE32, low, high);
 }
 
+void LimitNumber(HWND page, int edit, int upDown, const FieldRange& range) {
+  LimitText(page, edit, DigitsOf(range));
+  if (upDown) SetUpDownRange(page, upDown, range.low, range.high);
+}
+
+void LimitTextTo(HWND page, int edit, const FieldRange& range) {
+  LimitText(page, edit, range.high);
+}
+
+void SetTrackbarRange(HWND page, int control, const FieldRange& range) {
+  SetTrackbarRange(page, control, range.low, range.high);
+}
+
 void SetUpDownPos(HWND page, int control, int position) {
   SendDlgItemMessageW(page, control, UDM_SETPOS32, 0, position);
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "settings.h"
+#include "settings_table.h"
 
 // Program-wide state of SarnuSettings, used only by its one thread.
 extern HINSTANCE AppInstance;           // source of every resource
@@ -62,6 +63,12 @@ void FocusAndSelect(HWND page, int control);
 void LimitText(HWND page, int control, int characters);
 void SetUpDownRange(HWND page, int control, int low, int high);
 void SetUpDownPos(HWND page, int control, int position);
+// The limits a key's range sets: a number box takes as many digits as its
+// high has and its up-down (0 for none) spans low to high; a text box takes
+// high characters; a trackbar spans low to high.
+void LimitNumber(HWND page, int edit, int upDown, const FieldRange& range);
+void LimitTextTo(HWND page, int edit, const FieldRange& range);
+void SetTrackbarRange(HWND page, int control, const FieldRange& range);
 // Trackbar range and position (redrawn), and its selection from 0 to the
 // thumb.
 void SetTrackbarRange(HWND page, int control, int low, int high);

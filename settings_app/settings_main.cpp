@@ -7,10 +7,10 @@
 #include <new>
 
 #include "page_support.h"
-#include "reader_detection.h"
 #include "settings.h"
 #include "settings_sheet.h"
 #include "stage_stamps.h"
+#include "startup_shortcut.h"
 
 namespace {
 

@@ -10,6 +10,10 @@ INT_PTR CALLBACK FilterPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
 INT_PTR CALLBACK BulkPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK CommonPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK CounterPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK SolidCounterPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK TransparentCounterPageProc(HWND page, UINT message, WPARAM wParam,
-                                            LPARAM lParam);
+
+// The two counter-type pages share one procedure; which page it serves is
+// the description given as the page's lParam.
+struct CounterTypePage;
+extern const CounterTypePage kSolidCounterPage;
+extern const CounterTypePage kTransparentCounterPage;
+INT_PTR CALLBACK CounterTypePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);

@@ -20,7 +20,8 @@ constexpr int kTerminalCommonControlsVersion = 0x020E;
 
 // A page whose template is missing could never be shown: it counts as a
 // page that cannot be created, before the sheet ever sees it.
-HPROPSHEETPAGE CreatePage(int templateId, DLGPROC pageProc, const wchar_t* title) {
+HPROPSHEETPAGE CreatePage(int templateId, DLGPROC pageProc, const wchar_t* title,
+                          const void* data = nullptr) {
   if (!FindResourceW(AppInstance, MAKEINTRESOURCEW(templateId),
                      MAKEINTRESOURCEW(RT_DIALOG_ID))) {
     return nullptr;
@@ -33,6 +34,7 @@ HPROPSHEETPAGE CreatePage(int templateId, DLGPROC pageProc, const wchar_t* title
   page.pfnDlgProc = pageProc;
   page.pszTitle = title;
   page.pfnCallback = PageCallback;
+  page.lParam = reinterpret_cast<LPARAM>(data);
   return CreatePropertySheetPageW(&page);
 }
 
@@ -89,8 +91,10 @@ int CreateSettingsSheet(int startPage) {
   created[kBulk] = CreatePage(IDD_BULK_PAGE, BulkPageProc, L"Bulkmode");
   created[kCounter] = CreatePage(IDD_COUNTER_PAGE, CounterPageProc, L"Counter");
   created[kCounterType] =
-      transparent ? CreatePage(IDD_TRANSPARENT_PAGE, TransparentCounterPageProc, L"Transp. Counter")
-                  : CreatePage(IDD_SOLID_PAGE, SolidCounterPageProc, L"Solid Counter");
+      transparent ? CreatePage(IDD_TRANSPARENT_PAGE, CounterTypePageProc, L"Transp. Counter",
+                               &kTransparentCounterPage)
+                  : CreatePage(IDD_SOLID_PAGE, CounterTypePageProc, L"Solid Counter",
+                               &kSolidCounterPage);
   created[kCommon] = CreatePage(IDD_COMMON_PAGE, CommonPageProc, L"Common");
   TransparentPageShown = g_settings->CounterType;
   for (HPROPSHEETPAGE page : created) {
@@ -147,8 +151,8 @@ UINT CALLBACK PageCallback(HWND, UINT message, LPPROPSHEETPAGEW) {
   }
 }
 
-bool SwapCounterPage(int templateId, DLGPROC pageProc, const wchar_t* title) {
-  HPROPSHEETPAGE next = CreatePage(templateId, pageProc, title);
+bool SwapCounterPage(int templateId, DLGPROC pageProc, const wchar_t* title, const void* data) {
+  HPROPSHEETPAGE next = CreatePage(templateId, pageProc, title, data);
   if (!next) return false;
   // Added before the old one goes, so the sheet never has four tabs; an add
   // the sheet refuses leaves the old page where it was.

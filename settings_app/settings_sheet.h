@@ -18,7 +18,8 @@ int CALLBACK SettingsSheetProc(HWND sheet, UINT message, LPARAM data);
 UINT CALLBACK PageCallback(HWND window, UINT message, LPPROPSHEETPAGEW page);
 
 // Replaces the fifth page of the running sheet by a new page of `templateId`
-// with `pageProc` and `title`. The new page is added as the last tab and then
-// the previous one is removed. When the new page cannot be made the previous
+// with `pageProc`, `title` and `data` as its lParam. The new page is added
+// as the last tab and then the previous one is removed. When the new page cannot be made the previous
 // page stays and the result is false.
-bool SwapCounterPage(int templateId, DLGPROC pageProc, const wchar_t* title);
+bool SwapCounterPage(int templateId, DLGPROC pageProc, const wchar_t* title,
+                     const void* data = nullptr);

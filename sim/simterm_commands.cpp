@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "escaped_text.h"
+#include "escaped_bytes.h"
 #include "sim_state.h"
 #include "simterm.h"
 

@@ -4,7 +4,9 @@
 // baseline, measured in the same run), the latency of single barcodes from
 // entering the reader to the last typed character, taken in turns with bare
 // injection, and where that latency goes, stage by stage, in the wedge's
-// stamped build.
+// stamped build. Beside each time ratio stands the ratio of CPU time spent
+// on the same barcodes: the wedge's and this process's (whose window takes
+// the keys) against this process's alone when it injects them bare.
 #include <windows.h>
 
 #include <algorithm>
@@ -57,24 +59,40 @@ void InjectBare(const std::string& barcode) {
   }
 }
 
-// Seconds from the first barcode fed until the sink holds `characters`.
+// The wedge's process, whose CPU time counts with this one's; 0 in bare
+// runs.
+DWORD g_wedgeId = 0;
+
+// CPU microseconds used so far by this process and the wedge, when given.
+double CpuNow(DWORD wedge) {
+  const double own = OwnCpuMicroseconds();
+  const double wedgeCpu = wedge ? ProcessCpuMicroseconds(wedge) : 0;
+  return own + (wedgeCpu > 0 ? wedgeCpu : 0);
+}
+
+// Seconds from the first barcode fed until the sink holds `characters`;
+// *cpu the CPU microseconds of the run.
 bool TimeWedgeRun(KeySink& sink, const std::vector<std::string>& barcodes, size_t characters,
-                  double* seconds) {
+                  double* seconds, double* cpu) {
   sink.Clear();
+  const double cpuStart = CpuNow(g_wedgeId);
   const LONGLONG start = BenchNow();
   if (SimFeedAll(barcodes) != barcodes.size()) return false;
   if (!sink.WaitForLength(characters, 10000)) return false;
   *seconds = BenchMicroseconds(sink.LastCharacterCounter() - start) / 1e6;
+  *cpu = CpuNow(g_wedgeId) - cpuStart;
   return true;
 }
 
 bool TimeBareRun(KeySink& sink, const std::vector<std::string>& barcodes, size_t characters,
-                 double* seconds) {
+                 double* seconds, double* cpu) {
   sink.Clear();
+  const double cpuStart = CpuNow(0);
   const LONGLONG start = BenchNow();
   for (const std::string& b : barcodes) InjectBare(b);
   if (!sink.WaitForLength(characters, 10000)) return false;
   *seconds = BenchMicroseconds(sink.LastCharacterCounter() - start) / 1e6;
+  *cpu = CpuNow(0) - cpuStart;
   return true;
 }
 
@@ -90,16 +108,31 @@ bool Latency(KeySink& sink, const std::string& barcode, Deliver deliver, double*
   return true;
 }
 
+// Rounds whose CPU time is added up into one CPU ratio: one barcode's is
+// far below the clock's 10 ms step.
+const int kCpuBlock = 20;
+
 // Single barcodes through the wedge and bare, taken in turns, so that both
 // see the machine in the same state (Wine stays busy for a few seconds
-// after a long run).
-bool Latencies(KeySink& sink, std::vector<double>* wedge, std::vector<double>* bare) {
+// after a long run). *cpuRatios gets the wedge's CPU time against bare's
+// over each block of rounds.
+bool Latencies(KeySink& sink, std::vector<double>* wedge, std::vector<double>* bare,
+               std::vector<double>* cpuRatios) {
   const std::vector<std::string> wedgeBarcodes = Barcodes('L', kLatencyRounds);
   const std::vector<std::string> bareBarcodes = Barcodes('K', kLatencyRounds);
+  // The wedge's own CPU is read over a whole block, since it works on in
+  // the background; this process's only over each of its windows.
+  double wedgeAtBlock = ProcessCpuMicroseconds(g_wedgeId);
+  double ownWedge = 0, ownBare = 0;
   for (int i = 0; i < kLatencyRounds; ++i) {
     double w = 0, b = 0;
-    if (!Latency(sink, wedgeBarcodes[i], [](const std::string& t) { return SimQueueOne(t); }, &w) ||
-        !Latency(sink, bareBarcodes[i],
+    const double beforeWedge = OwnCpuMicroseconds();
+    if (!Latency(sink, wedgeBarcodes[i], [](const std::string& t) { return SimQueueOne(t); }, &w)) {
+      return false;
+    }
+    const double beforeBare = OwnCpuMicroseconds();
+    ownWedge += beforeBare - beforeWedge;
+    if (!Latency(sink, bareBarcodes[i],
                  [](const std::string& t) {
                    InjectBare(t);
                    return true;
@@ -107,8 +140,17 @@ bool Latencies(KeySink& sink, std::vector<double>* wedge, std::vector<double>* b
                  &b)) {
       return false;
     }
+    ownBare += OwnCpuMicroseconds() - beforeBare;
     wedge->push_back(w);
     bare->push_back(b);
+    if ((i + 1) % kCpuBlock == 0) {
+      const double wedgeNow = ProcessCpuMicroseconds(g_wedgeId);
+      if (ownBare > 0 && wedgeAtBlock >= 0 && wedgeNow >= 0) {
+        cpuRatios->push_back((wedgeNow - wedgeAtBlock + ownWedge) / ownBare);
+      }
+      wedgeAtBlock = wedgeNow;
+      ownWedge = ownBare = 0;
+    }
   }
   return true;
 }
@@ -172,6 +214,15 @@ std::vector<double> Ratios(const std::vector<double>& a, const std::vector<doubl
   return ratios;
 }
 
+// "WHAT CPU time ratio: median m (p10..p90 lo..hi of n)".
+void PrintCpuRatio(const char* what, const std::vector<double>& ratios) {
+  if (ratios.empty()) {
+    std::printf("%s CPU time ratio: none (the bare side read 0 ms)\n", what);
+  } else {
+    std::printf("%s CPU time ratio: %s\n", what, MedianAndSpread(ratios, 2).c_str());
+  }
+}
+
 const std::string kBulkIni =
     "[BulkScanning]\r\nBulkEnable=1\r\nBulkActivationMode=0\r\nBulkScannedListClearAfter=0\r\n"
     "[BulkCounterWindow]\r\nCounterEnabled=0\r\n";
@@ -187,17 +238,20 @@ int main() {
   KeySink sink;
   if (!sink.Open()) return Fail("the key sink did not get the focus");
 
+  g_wedgeId = session.Process().Id();
   session.Press();
   if (!WedgeSession::WaitScanning(true)) return Fail("the trigger started no scan");
-  std::vector<double> ratios, wedgeRates, bareRates;
+  std::vector<double> ratios, wedgeRates, bareRates, cpuRatios;
   for (int turn = 0; turn < kMaxTurns; ++turn) {
     const std::vector<std::string> wedgeBarcodes = Barcodes('W', kBarcodes, turn);
     const std::vector<std::string> bareBarcodes = Barcodes('B', kBarcodes, turn);
     const size_t characters = size_t(kBarcodes) * (wedgeBarcodes[0].size() + 1);
-    double wedge = 0, bare = 0;
-    if (!TimeBareRun(sink, bareBarcodes, characters, &bare)) return Fail("bare run lost keys");
+    double wedge = 0, bare = 0, wedgeCpu = 0, bareCpu = 0;
+    if (!TimeBareRun(sink, bareBarcodes, characters, &bare, &bareCpu)) {
+      return Fail("bare run lost keys");
+    }
     Sleep(2000);
-    if (!TimeWedgeRun(sink, wedgeBarcodes, characters, &wedge)) {
+    if (!TimeWedgeRun(sink, wedgeBarcodes, characters, &wedge, &wedgeCpu)) {
       return Fail("the wedge lost barcodes");
     }
     if (sink.Text().compare(0, 9, FromAnsi(wedgeBarcodes[0] + "\r")) != 0) {
@@ -206,14 +260,15 @@ int main() {
     Sleep(2000);
     const double before = ratios.empty() ? 0 : Percentile(ratios, 0.5);
     ratios.push_back(wedge / bare);
+    if (bareCpu > 0) cpuRatios.push_back(wedgeCpu / bareCpu);
     wedgeRates.push_back(kBarcodes / wedge);
     bareRates.push_back(kBarcodes / bare);
     const double now = Percentile(ratios, 0.5);
     if (turn + 1 >= kMinTurns && now > 0 && std::abs(now - before) / now < kSettled) break;
   }
 
-  std::vector<double> wedgeLatency, bareLatency;
-  const bool latencyOk = Latencies(sink, &wedgeLatency, &bareLatency);
+  std::vector<double> wedgeLatency, bareLatency, latencyCpuRatios;
+  const bool latencyOk = Latencies(sink, &wedgeLatency, &bareLatency, &latencyCpuRatios);
   session.Release();
   if (!latencyOk) return Fail("a single barcode never arrived");
 
@@ -232,8 +287,8 @@ int main() {
   }
   session.Press();
   if (!WedgeSession::WaitScanning(true)) return Fail("the trigger started no scan");
-  std::vector<double> profileLatency, profileBare;
-  const bool profilesOk = Latencies(sink, &profileLatency, &profileBare);
+  std::vector<double> profileLatency, profileBare, profileCpuRatios;
+  const bool profilesOk = Latencies(sink, &profileLatency, &profileBare, &profileCpuRatios);
   session.Release();
   if (!profilesOk) return Fail("a single barcode never arrived with profiles");
 
@@ -244,6 +299,7 @@ int main() {
               MedianAndSpread(wedgeRates, 0).c_str(),
               MedianAndSpread(bareRates, 0).c_str());
   std::printf("scanning wedge/bare time ratio: %s\n", MedianAndSpread(ratios, 2).c_str());
+  PrintCpuRatio("scanning wedge/bare", cpuRatios);
   std::printf("scan latency median: %.0f us, p99: %.0f us (reader to last typed character)\n",
               Percentile(wedgeLatency, 0.5), Percentile(wedgeLatency, 0.99));
   const std::vector<double> latencyRatios = Ratios(wedgeLatency, bareLatency);
@@ -251,8 +307,10 @@ int main() {
               Percentile(bareLatency, 0.5), Percentile(bareLatency, 0.99),
               MedianAndSpread(latencyRatios, 2).c_str());
   const std::vector<double> profileRatios = Ratios(profileLatency, profileBare);
+  PrintCpuRatio("scan latency wedge/bare", latencyCpuRatios);
   std::printf("scan latency, ten profiles that do not hold: median %.0f us; latency ratio: %s\n",
               Percentile(profileLatency, 0.5), MedianAndSpread(profileRatios, 2).c_str());
+  PrintCpuRatio("scan latency, ten profiles, wedge/bare", profileCpuRatios);
   std::printf("ten profiles/none latency ratio: %.2f (each against bare in its turns)\n",
               Percentile(profileRatios, 0.5) / Percentile(latencyRatios, 0.5));
   if (!session.Exit()) return Fail("the wedge did not exit cleanly");

@@ -12,15 +12,22 @@
 
 namespace {
 
+// A start's wall-clock and CPU time, microseconds; negative when it failed.
+struct StartTime {
+  double wall;
+  double cpu;  // the program's user and kernel time when it was ready
+};
+
 // Microseconds from the start to a visible sheet; the program is then
 // cancelled and awaited. Negative when no sheet appeared; `ticks` as below.
-double TimeToSheet(const wchar_t* exe, LONGLONG ticks[2] = nullptr) {
+double TimeToSheet(const wchar_t* exe, LONGLONG ticks[2] = nullptr, double* cpu = nullptr) {
   Program program;
   const LONGLONG start = BenchNow();
   if (!program.Start(exe)) return -1;
   HWND sheet = nullptr;
   PollUntil([&] { return (sheet = FindSheet(program.Id())) != nullptr; }, 20000);
   const LONGLONG shown = BenchNow();
+  if (cpu) *cpu = ProcessCpuMicroseconds(program.Id());
   if (ticks) {
     ticks[0] = start;
     ticks[1] = shown;
@@ -35,42 +42,71 @@ double TimeToSheet(const wchar_t* exe, LONGLONG ticks[2] = nullptr) {
 // tray program's icon for it); a wedge is then asked to exit and awaited.
 // `ticks` gets both moments.
 double TimeToActiveReader(HANDLE started, const wchar_t* exe = L"Sarnu.exe",
-                          LONGLONG ticks[2] = nullptr) {
+                          LONGLONG ticks[2] = nullptr, double* cpu = nullptr) {
   Program wedge;
   WaitForSingleObject(started, 0);  // drained: only this start's signal counts
   const LONGLONG start = BenchNow();
   if (!wedge.Start(exe)) return -1;
   const bool active = WaitForSingleObject(started, 20000) == WAIT_OBJECT_0;
   const LONGLONG at = BenchNow();
+  if (cpu) *cpu = ProcessCpuMicroseconds(wedge.Id());
   if (ticks) {
     ticks[0] = start;
     ticks[1] = at;
   }
   if (HWND window = FindProcessWindow(wedge.Id(), L"Sarnu", nullptr, false)) {
     PostMessageW(window, WM_COMMAND, 40002, 0);  // Exit
+  } else if (HWND bare = FindProcessWindow(wedge.Id(), L"BareTray", nullptr, false)) {
+    PostMessageW(bare, WM_CLOSE, 0, 0);
   }
   wedge.WaitForExit(10000);
   return active ? BenchMicroseconds(at - start) : -1;
 }
 
-// Medians of alternate timings, printed with the ratio of each pair's.
+// Medians of alternate timings, printed with the ratio of each pair's, in
+// wall-clock time and in the CPU time each program had used when ready.
+// The CPU times tick in 10 ms steps: a pair whose baseline read 0 gives no
+// CPU ratio.
 template <typename A, typename B>
 bool CompareStarts(const char* what, const char* baseline, A timeA, B timeB) {
   const int kRuns = 10;
-  std::vector<double> a, b, ratios;
+  std::vector<double> a, b, ratios, cpuA, cpuB, cpuRatios;
   timeA();  // the first start warms Wine's caches
   timeB();
   for (int i = 0; i < kRuns; ++i) {
-    const double x = timeA(), y = timeB();
-    if (x < 0 || y < 0) return false;
-    a.push_back(x);
-    b.push_back(y);
-    ratios.push_back(x / y);
+    const StartTime x = timeA(), y = timeB();
+    if (x.wall < 0 || y.wall < 0 || x.cpu < 0 || y.cpu < 0) return false;
+    a.push_back(x.wall);
+    b.push_back(y.wall);
+    ratios.push_back(x.wall / y.wall);
+    cpuA.push_back(x.cpu);
+    cpuB.push_back(y.cpu);
+    if (y.cpu > 0) cpuRatios.push_back(x.cpu / y.cpu);
   }
   printf("%s start median: %.1f ms, %s %.1f ms\n", what, Percentile(a, 0.5) / 1000, baseline,
          Percentile(b, 0.5) / 1000);
   printf("%s start/%s ratio: %s\n", what, baseline, MedianAndSpread(ratios, 2).c_str());
+  printf("%s start CPU median: %.0f ms, %s %.0f ms\n", what, Percentile(cpuA, 0.5) / 1000,
+         baseline, Percentile(cpuB, 0.5) / 1000);
+  if (cpuRatios.empty()) {
+    printf("%s start/%s CPU time ratio: none (the baseline read 0 ms)\n", what, baseline);
+  } else {
+    printf("%s start/%s CPU time ratio: %s\n", what, baseline,
+           MedianAndSpread(cpuRatios, 2).c_str());
+  }
   return true;
+}
+
+StartTime ActiveReader(HANDLE started, const wchar_t* exe) {
+  StartTime t;
+  t.wall = TimeToActiveReader(started, exe, nullptr, &t.cpu);
+  return t;
+}
+
+StartTime Sheet(const wchar_t* exe) {
+  StartTime t;
+  t.wall = TimeToSheet(exe, nullptr, &t.cpu);
+  return t;
 }
 
 // Where a start goes: the stamped build started `kRuns` times by
@@ -133,8 +169,8 @@ int main() {
   const bool wedgeOk =
       started && trayReady &&
       CompareStarts(
-          "wedge", "bare tray program", [&] { return TimeToActiveReader(started); },
-          [&] { return TimeToActiveReader(trayReady, L"bare_tray.exe"); }) &&
+          "wedge", "bare tray program", [&] { return ActiveReader(started, L"Sarnu.exe"); },
+          [&] { return ActiveReader(trayReady, L"bare_tray.exe"); }) &&
       PrintStartStages("wedge", kWedgeStages, [&](LONGLONG ticks[2]) {
         return TimeToActiveReader(started, L"SarnuStamped.exe", ticks);
       });
@@ -143,8 +179,8 @@ int main() {
   if (!wedgeOk) return 1;
   int status = 0;
   OnTerminalScreen(Screen::Common240x320, [&] {
-    if (!CompareStarts("settings", "bare sheet", [] { return TimeToSheet(L"SarnuSettings.exe"); },
-                       [] { return TimeToSheet(L"bare_sheet.exe"); }) ||
+    if (!CompareStarts("settings", "bare sheet", [] { return Sheet(L"SarnuSettings.exe"); },
+                       [] { return Sheet(L"bare_sheet.exe"); }) ||
         !PrintStartStages("settings", kSettingsStages, [](LONGLONG ticks[2]) {
           return TimeToSheet(L"SarnuSettingsStamped.exe", ticks);
         })) {

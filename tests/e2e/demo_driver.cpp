@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "escaped_text.h"
+#include "escaped_bytes.h"
 #include "resource.h"
 #include "settings_sheet.h"
 #include "sim_feed.h"

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "device_libraries.h"
-#include "reader_detection.h"
 #include "settings.h"
 #include "shortcut.h"
+#include "startup_shortcut.h"
 #include "terminal_harness.h"
 
 namespace {

@@ -1,6 +1,5 @@
-// The escaped form in which sarnuconf prints bytes and takes barcodes:
-// printable ASCII as itself except \ and " (written \\ and \"), every other
-// byte \xHH with two upper-case hexadecimal digits.
+// sarnuconf's text helpers for the escaped byte form that escaped_bytes.h
+// describes and codes.
 #pragma once
 
 #include <cstddef>
