@@ -8,8 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 
-class Profiles;
-
 // The buffer type that selects output through the clipboard.
 enum : uint8_t { kBufferTypeClipboard = 3 };
 
@@ -17,19 +15,6 @@ enum : uint8_t { kBufferTypeClipboard = 3 };
 // text[length] must be 0), the barcode's type code in the item's header. An
 // item pushed without a type types with type 0.
 int PushForOutput(const char* text, size_t length, int32_t type);
-
-// The process's profiles (null: none; the main record for every barcode),
-// made by the entry procedure over g_settings.
-extern Profiles* g_profiles;
-
-// Reads SARNU.INI into g_settings and its profiles again, as one step that
-// the output thread never meets half done: a barcode is formatted wholly by
-// the settings before or wholly by those after.
-void LoadSettingsAndProfiles();
-
-// Drops the profiles until the next load (camera mode frames every barcode
-// its own way, whatever the program).
-void ClearProfiles();
 
 // Thread procedure, started once by the wedge's entry procedure. Sets its own
 // priority (CE level 4), creates or opens EventSarnuEnd and

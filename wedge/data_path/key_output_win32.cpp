@@ -4,18 +4,16 @@
 #include <windows.h>
 
 #include <cstring>
-#include <new>
 
 #include "barcode_filter.h"
 #include "block_queue.h"
-#include "foreground_program.h"
 #include "key_input.h"
 #include "key_output.h"
 #include "key_table.h"
 #include "lock.h"
 #include "long_threads.h"
-#include "profiles.h"
 #include "settings.h"
+#include "settings_records.h"
 #include "stage_stamps.h"
 #include "text_codec.h"
 #include "thread_priority.h"
@@ -44,25 +42,6 @@ bool WedgeEnding() {
 // Used by the output thread only; static so that typing allocates nothing.
 char g_outputBuffer[kFilterBufferSize];
 char g_suffixBuffer[kFilterBufferSize];
-char16_t g_programInFront[MAX_PATH];
-
-// Held while a barcode's record is chosen and read, and while the records
-// are loaded again. Never destroyed: the output thread may outlive statics.
-Lock& RecordsLock() {
-  alignas(Lock) static unsigned char storage[sizeof(Lock)];
-  static Lock* const lock = new (storage) Lock;
-  return *lock;
-}
-
-// The record that formats a barcode of `type` now. Without profiles the
-// program in front is not even looked up; one that cannot be named ("")
-// still gets the profiles that name no program.
-const Settings& RecordFor(int32_t type) {
-  if (!g_profiles || g_profiles->Count() == 0) return *g_settings;
-  ForegroundProgram(g_programInFront, MAX_PATH);
-  return g_profiles->For(g_programInFront, type);
-}
-
 uint8_t ReadValue(const uint8_t* value) { return value ? *value : 0; }
 
 const WCHAR* W(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
@@ -135,22 +114,9 @@ void OutputOne(char* item, size_t length, int32_t type) {
 
 }  // namespace
 
-Profiles* g_profiles = nullptr;
 
 int PushForOutput(const char* text, size_t length, int32_t type) {
   return OutputQueue.Push(text, length + 1, type);
-}
-
-void LoadSettingsAndProfiles() {
-  if (!g_settings) return;
-  LockHolder hold(RecordsLock());
-  g_settings->Load();
-  if (g_profiles) g_profiles->Load(g_settings->IniPath);
-}
-
-void ClearProfiles() {
-  LockHolder hold(RecordsLock());
-  if (g_profiles) g_profiles->Clear();
 }
 
 void SetOutputReaderValues(const uint8_t* suffixChar, const uint8_t* bufferType) {

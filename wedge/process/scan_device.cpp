@@ -8,12 +8,11 @@
 
 #include "device_libraries.h"
 #include "ini_file.h"
-#include "key_output.h"
 #include "notifications.h"
 #include "reader_input.h"
 #include "process_globals.h"
 #include "settings.h"
-#include "settings_watch.h"
+#include "settings_records.h"
 #include "terminal_settings.h"
 
 ScanDevice* g_scanDevice = nullptr;

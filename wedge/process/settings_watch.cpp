@@ -8,12 +8,10 @@
 #include <cstdint>
 
 #include "bulk_run.h"
-#include "file_system.h"
-#include "ini_file.h"
 #include "long_threads.h"
 #include "process_globals.h"
 #include "scan_device.h"
-#include "settings.h"
+#include "settings_records.h"
 #include "setup_programs.h"
 #include "wedge_events.h"
 #include "wedge_messages.h"
@@ -27,111 +25,14 @@ const size_t kPathUnits = 260;
 // progress changes the folder again and again.
 const DWORD kQuietMs = 500;
 
-struct FileStamp {
-  bool exists = false;
-  uint64_t size = 0;
-  uint64_t written = 0;
-  bool operator==(const FileStamp& o) const {
-    return exists == o.exists && size == o.size && written == o.written;
-  }
-};
-
 // A file that lacks a section of the file read last is taken only after it
 // has stayed the same this long: a section dropped on purpose, not a copy
 // that paused halfway.
 const DWORD kShortFileSettleMs = 10000;
 
-// The sections of a file, by a hash of each header line without regard to
-// letter case: all that is asked of them is whether another file has them.
-const size_t kMaxSections = 64;
-struct SectionList {
-  uint32_t hash[kMaxSections];
-  size_t count = 0;
-  bool Has(uint32_t h) const {
-    for (size_t i = 0; i < count; ++i) {
-      if (hash[i] == h) return true;
-    }
-    return false;
-  }
-};
-
 // Main window's thread only.
-FileStamp g_read;
-SectionList g_readSections;
 FileStamp g_short;  // the short file whose settling is timed
 DWORD g_shortSince = 0;
-
-// The settings file's system path; a bare name lives in "\Windows\", as the
-// INI library has it.
-bool SettingsFilePath(wchar_t* path, size_t units) {
-  const char16_t* ini = g_settings ? g_settings->IniPath : nullptr;
-  if (!ini || !*ini) return false;
-  bool bare = true;
-  for (const char16_t* p = ini; *p; ++p) bare = bare && *p != u'\\';
-  if (!bare) return MapProductPath(ini, path, units);
-  char16_t full[kPathUnits];
-  const char16_t prefix[] = u"\\windows\\";
-  size_t n = 0;
-  for (const char16_t* p = prefix; *p && n + 1 < kPathUnits; ++p) full[n++] = *p;
-  for (const char16_t* p = ini; *p && n + 1 < kPathUnits; ++p) full[n++] = *p;
-  full[n] = 0;
-  return MapProductPath(full, path, units);
-}
-
-FileStamp StampNow() {
-  FileStamp stamp;
-  wchar_t path[kPathUnits];
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!SettingsFilePath(path, kPathUnits) ||
-      !GetFileAttributesExW(path, GetFileExInfoStandard, &data)) {
-    return stamp;
-  }
-  stamp.exists = true;
-  stamp.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  stamp.written = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                  data.ftLastWriteTime.dwLowDateTime;
-  return stamp;
-}
-
-uint32_t HeaderHash(const IniLine& line) {
-  uint32_t h = 2166136261u;
-  for (size_t i = 0; i < line.length; ++i) {
-    char16_t c = line.start[i];
-    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
-    h = (h ^ c) * 16777619u;
-  }
-  return h;
-}
-
-// The file's sections into `sections`; false when it cannot be read.
-bool ReadSections(SectionList* sections) {
-  sections->count = 0;
-  IniFile file = {};
-  if (!g_settings || !IniOpen(&file, g_settings->IniPath)) {
-    IniClose(&file);
-    return false;
-  }
-  while (IniNextLine(&file)) {
-    if (!IniLineIsSectionHeader(file.line)) continue;
-    const uint32_t h = HeaderHash(file.line);
-    if (sections->count < kMaxSections && !sections->Has(h)) sections->hash[sections->count++] = h;
-  }
-  IniClose(&file);
-  return true;
-}
-
-// Readable, and a settings file at all: at least one section. An emptied
-// file, or one of other text, is not taken. *whole: every section of the
-// file read last is there too; a copy that paused halfway lacks the rest.
-bool FileHoldsSettings(bool* whole) {
-  SectionList now;
-  if (!ReadSections(&now) || now.count == 0) return false;
-  *whole = true;
-  for (size_t i = 0; i < g_readSections.count; ++i) {
-    *whole = *whole && now.Has(g_readSections.hash[i]);
-  }
-  return true;
-}
 
 // Whether a short file has stayed `stamp` for the settle time; its first
 // look starts the clock.
@@ -163,25 +64,20 @@ bool CutToFolder(wchar_t* path) {
 
 }  // namespace
 
-void NoteSettingsFileRead() {
-  g_read = StampNow();
-  ReadSections(&g_readSections);
-}
-
 void OnSettingsFileChanged() {
   if (MainWindow) KillTimer(MainWindow, kSettingsRetryTimer);
   // A reader that a client stopped or framed in camera mode stays as the
   // client left it; the start that ends that state reads the file anyway.
   const ScanDevice* device = g_scanDevice;
   if (!device || !device->IsOpen || device->InCamMode) return;
-  const FileStamp now = StampNow();
-  if (!now.exists || now == g_read) return;
+  const FileStamp now = SettingsFileStamp();
+  if (!now.exists || now == SettingsFileReadStamp()) return;
   if (RunUnderWay()) {
     if (MainWindow) SetTimer(MainWindow, kSettingsRetryTimer, kQuietMs, nullptr);
     return;
   }
   bool whole = false;
-  if (!FileHoldsSettings(&whole) || !(StampNow() == now)) return;
+  if (!SettingsFileHoldsSettings(&whole) || !(SettingsFileStamp() == now)) return;
   if (!whole && !ShortFileSettled(now)) {
     // No change of the folder may come: the rest of a copy does, a section
     // dropped on purpose does not.

@@ -10,10 +10,6 @@
 // only at its activations, as it always did).
 int SettingsWatchThread();
 
-// Notes the file as it is now, and its sections, just before it is read
-// (every activation and reload).
-void NoteSettingsFileRead();
-
 // The main window's answer to UM_SETTINGS_CHANGED and to its retry timer:
 // a file that differs from the one read last is read again, unless the
 // reader is closed or in camera mode (its next start reads the file), a

@@ -4,7 +4,6 @@
 
 #include "bulk_run.h"
 #include "device_libraries.h"
-#include "key_output.h"
 #include "keyboard_hook.h"
 #include "notifications.h"
 #include "process_globals.h"
@@ -12,7 +11,7 @@
 #include "resource.h"
 #include "scan_device.h"
 #include "settings.h"
-#include "settings_watch.h"
+#include "settings_records.h"
 #include "terminal_settings.h"
 
 const wchar_t* SetupProgramPath(WORD command, int scannerType) {

@@ -24,6 +24,7 @@
 #include "resource.h"
 #include "scan_device.h"
 #include "settings.h"
+#include "settings_records.h"
 #include "settings_watch.h"
 #include "shell.h"
 #include "short_threads.h"
