@@ -15,7 +15,7 @@
 
 namespace {
 
-enum : size_t { kGuard = 32, kHeaderSize = 17, kSuffixSize = 3, kFieldSize = 260 };
+enum : size_t { kGuard = 32, kHeaderSize = 17, kFieldSize = 260 };
 enum : unsigned char { kGuardByte = 0x5A };
 
 // A buffer with guard bytes either side.
@@ -153,24 +153,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   in.Text(s.Postamble.Decoded);
 
   static Guarded<kFilterBufferSize> raw, output;
-  static Guarded<kSuffixSize> suffix;
   char* text = raw.Reset();
   char* out = output.Reset();
-  char* suf = suffix.Reset();
-  size_t length = in.size < kFilterBufferSize ? in.size : kFilterBufferSize - 1;
+  const size_t length = in.size < kFilterBufferSize ? in.size : kFilterBufferSize - 1;
   std::memcpy(text, in.data, length);
 
-  length = RemoveLeadingFnc1(text, length, typeCode);
-  ReplaceFnc1(s, suffixChar, text, length, typeCode);
+  Barcode barcode = MakeBarcode(s.GetScannerType(), text, length, typeCode, suffixChar);
+  ReplaceFnc1(s, &barcode);
   raw.Check();
-  const size_t received = std::strlen(text);
+  if (barcode.text != text || barcode.length > length || barcode.suffix[2] != 0) abort();
+  const size_t received = strnlen(text, barcode.length);
 
-  ExtractSuffix(s, suffixChar, suf, text);
-  if (std::strlen(text) != received || std::strlen(suf) > 2) abort();
-  const int result = ApplyFilter(s, suffixChar, out, text);
+  const int result = ApplyFilter(s, &barcode, out);
   raw.Check();
   output.Check();
-  suffix.Check();
 
   const size_t outLength = std::strlen(out);
   if (result == 0) {

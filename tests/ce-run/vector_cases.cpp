@@ -171,17 +171,15 @@ bool FilterCase(const Fields& f, Out* out) {
     const char* appended = LaserAppendedSuffix(suffixCode);
     memcpy(raw + length, appended, strlen(appended));
     length += strlen(appended);
-    length = RemoveLeadingFnc1(raw, length, type);
-    raw[length] = 0;
   }
-  ReplaceFnc1(*g_record, suffixCode, raw, length, type);
+  Barcode barcode = MakeBarcode(g_reader, raw, length, type, suffixCode);
+  ReplaceFnc1(*g_record, &barcode);
 
   const size_t index = g_profiles->Find(program, type);
   const Settings& filter = g_profiles->For(program, type);
-  char suffix[3] = {0, 0, 0};
   memset(output, 0, sizeof output);
-  ExtractSuffix(filter, suffixCode, suffix, raw);
-  const int send = ApplyFilter(filter, suffixCode, output, raw);
+  const int send = ApplyFilter(filter, &barcode, output);
+  const char* suffix = barcode.suffix;
   out->Str("p=");
   out->Number(index < g_profiles->Count() ? long(index) : -1);
   out->Str(" s=");

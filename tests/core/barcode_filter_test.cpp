@@ -134,18 +134,16 @@ struct Filtered {
   std::string output;
 };
 
-// The output thread's steps for one queued text.
+// The reader's edge and the output thread's filter for one read.
 Filtered RunChain(const Settings& s, unsigned char suffixChar, const std::string& raw) {
   static char output[kFilterBufferSize];
-  static char suffix[kFilterBufferSize];
   static char text[kFilterBufferSize];
   std::memset(output, 0, sizeof output);
-  std::memset(suffix, 0, sizeof suffix);
   std::memset(text, 0, sizeof text);
   std::memcpy(text, raw.data(), raw.size());
-  ExtractSuffix(s, suffixChar, suffix, text);
-  const int result = ApplyFilter(s, suffixChar, output, text);
-  return {result, suffix, output};
+  Barcode barcode = MakeBarcode(s.GetScannerType(), text, raw.size(), 0, suffixChar);
+  const int result = ApplyFilter(s, &barcode, output);
+  return {result, barcode.suffix, output};
 }
 
 struct FilterRow {
@@ -309,8 +307,9 @@ TEST(Fnc1, LeadingRemovalThenReplacement) {
     s.SetReplaceFNC1(row.replacement);
     char text[32] = {};
     std::strcpy(text, row.raw);
-    size_t length = RemoveLeadingFnc1(text, std::strlen(text), row.typeCode);
-    ReplaceFnc1(s, kNoLaserSuffix, text, length, row.typeCode);
+    Barcode barcode =
+        MakeBarcode(kScannerLaser, text, std::strlen(text), row.typeCode, kNoLaserSuffix);
+    ReplaceFnc1(s, &barcode);
     EXPECT_STREQ(text, row.received);
   }
 }
@@ -327,7 +326,7 @@ TEST(Fnc1, EmptyReplacementKeepsTheLaserSuffix) {
       {0, "01\x1d" "23\r", "\r", "01"},
       {2, "01\x1d" "23\r\n", "\r\n", "01"},
       {4, "01\x1d" "23", "", "01"},
-      {0, "\x1d" "9\r", "\r", ""},  // nothing left before the GS: nothing sent
+      {0, "\x1d\x1d" "9\r", "\r", ""},  // nothing left before the GS: nothing sent
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.raw);
@@ -336,15 +335,15 @@ TEST(Fnc1, EmptyReplacementKeepsTheLaserSuffix) {
     s.SetReplaceFNC1(u"");
     char text[32] = {};
     std::strcpy(text, row.raw);
-    ReplaceFnc1(s, row.suffixCode, text, std::strlen(text), kLaserTypeFnc1);
-    char suffix[3] = {};
+    Barcode barcode =
+        MakeBarcode(kScannerLaser, text, std::strlen(text), kLaserTypeFnc1, row.suffixCode);
+    ReplaceFnc1(s, &barcode);
     static char output[kFilterBufferSize];
     std::memset(output, 0, sizeof output);
-    ExtractSuffix(s, row.suffixCode, suffix, text);
-    const int send = ApplyFilter(s, row.suffixCode, output, text);
+    const int send = ApplyFilter(s, &barcode, output);
     EXPECT_EQ(send, row.output[0] ? 1 : 0);
     if (send) {
-      EXPECT_STREQ(suffix, row.suffix);
+      EXPECT_STREQ(barcode.suffix, row.suffix);
       EXPECT_STREQ(output, row.output);
     }
   }
@@ -397,7 +396,8 @@ int FilterFramed(size_t length, Guarded* raw, Guarded* output) {
   s.SetPostambleEnable(1);
   s.SetPostamble(u">");
   std::memset(raw->Data(), 'A', length);
-  return ApplyFilter(s, 0, output->Data(), raw->Data());
+  Barcode barcode = MakeBarcode(kScannerImager, raw->Data(), length, 0, 0);
+  return ApplyFilter(s, &barcode, output->Data());
 }
 
 TEST(FilterLimits, ResultFillingTheBufferIsSent) {
@@ -429,20 +429,13 @@ TEST(FilterLimits, LaserTextShorterThanSuffixStaysInside) {
   s.SetPreambleEnable(1);
   s.SetPreamble(u"<");
   static Guarded raw, output;
-  unsigned char suffix[kGuard + 3 + kGuard];
-  std::memset(suffix, kGuardByte, sizeof suffix);
-  std::memset(suffix + kGuard, 0, 3);
   std::strcpy(raw.Data(), "7");
 
-  ExtractSuffix(s, 2, reinterpret_cast<char*>(suffix + kGuard), raw.Data());
-  EXPECT_EQ(ApplyFilter(s, 2, output.Data(), raw.Data()), 0);
+  Barcode barcode = MakeBarcode(kScannerLaser, raw.Data(), 1, 0, 2);
+  EXPECT_EQ(ApplyFilter(s, &barcode, output.Data()), 0);
 
-  EXPECT_STREQ(reinterpret_cast<char*>(suffix + kGuard), "7");
+  EXPECT_STREQ(barcode.suffix, "7");
   EXPECT_EQ(output.Data()[0], 0);  // not even the preamble
-  for (size_t i = 0; i < kGuard; ++i) {
-    EXPECT_EQ(suffix[i], kGuardByte);
-    EXPECT_EQ(suffix[kGuard + 3 + i], kGuardByte);
-  }
   EXPECT_TRUE(raw.GuardsIntact());
   EXPECT_TRUE(output.GuardsIntact());
 }
@@ -463,16 +456,15 @@ TEST(FilterAllocation, WholeChainAllocatesNothing) {
                    .Post(u">"));
   s.SetReplaceFNC1Enable(1);
   s.SetReplaceFNC1(u"#");
-  static char text[64], suffix[3], output[kFilterBufferSize];
+  static char text[64], output[kFilterBufferSize];
   std::strcpy(text,
               "\x1d"
               "X0012\x1d"
               "ab-cd 9\r");
   const long before = g_allocations.load();
-  const size_t length = RemoveLeadingFnc1(text, std::strlen(text), kLaserTypeFnc1);
-  ReplaceFnc1(s, 0, text, length, kLaserTypeFnc1);
-  ExtractSuffix(s, 0, suffix, text);
-  const int result = ApplyFilter(s, 0, output, text);
+  Barcode barcode = MakeBarcode(kScannerLaser, text, std::strlen(text), kLaserTypeFnc1, 0);
+  ReplaceFnc1(s, &barcode);
+  const int result = ApplyFilter(s, &barcode, output);
   const long after = g_allocations.load();
   EXPECT_EQ(after, before);
   EXPECT_EQ(result, 1);
@@ -506,20 +498,21 @@ TEST(FilterAllocation, QueueAndFilterAllocateNothingInSteadyState) {
   ASSERT_EQ(profiles.Count(), 10u);
   BlockQueue queue;
   ASSERT_EQ(queue.Construct(1), 1);
-  static char suffix[3], output[kFilterBufferSize];
-  const char barcode[] = "0004006381333931\r";
+  static char text[32], output[kFilterBufferSize];
+  const char read[] = "0004006381333931\r";
+  Barcode barcode = {};
 
   auto passOne = [&] {
-    ASSERT_EQ(queue.Push(barcode, sizeof barcode, 0), 1);
-    char* text = queue.PopFront();
-    ASSERT_NE(text, nullptr);
-    std::memset(suffix, 0, sizeof suffix);
+    std::memcpy(text, read, sizeof read);
+    const Barcode made = MakeBarcode(kScannerLaser, text, sizeof read - 1, 0, 0);
+    ASSERT_EQ(PushBarcode(queue, made), 1);
+    char* item = PopBarcode(queue, &barcode);
+    ASSERT_NE(item, nullptr);
     std::memset(output, 0, sizeof output);
     const Settings& record = profiles.For(u"\\Windows\\wms.exe", 0);
     ASSERT_EQ(&record, &s);
-    ExtractSuffix(record, 0, suffix, text);
-    ASSERT_EQ(ApplyFilter(record, 0, output, text), 1);
-    ASSERT_EQ(queue.Release(text), 1);
+    ASSERT_EQ(ApplyFilter(record, &barcode, output), 1);
+    ASSERT_EQ(queue.Release(item), 1);
   };
   passOne();  // the first pass may set things up
   const long before = g_allocations.load();
@@ -528,7 +521,7 @@ TEST(FilterAllocation, QueueAndFilterAllocateNothingInSteadyState) {
   EXPECT_EQ(g_allocations.load(), before);
   EXPECT_EQ(queue.BlockCount(), blocks);
   EXPECT_STREQ(output, "[4006381333931]");
-  EXPECT_STREQ(suffix, "\r");
+  EXPECT_STREQ(barcode.suffix, "\r");
   queue.Destroy();
 #endif
 }

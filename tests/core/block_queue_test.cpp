@@ -61,7 +61,7 @@ TEST(BlockQueueLayout, FootprintFollowsTheBuild) {
 }
 
 TEST(BlockQueueLayout, ProcessQueuesHave64KiBBlocks) {
-  BlockQueue* queues[] = {&OutputQueue, &ComparisonQueue, &ImagerDataQueue, &ImagerTypeQueue};
+  BlockQueue* queues[] = {&OutputQueue, &ComparisonQueue};
   for (BlockQueue* q : queues) {
     if (65536 % PageSize() == 0) {
       EXPECT_EQ(q->BlockSize(), 65536u);

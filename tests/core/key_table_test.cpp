@@ -52,14 +52,13 @@ std::vector<std::string> EventsOf(const char* text) {
 TEST(KeyOutput, FilteredBarcodeThenSuffix) {
   Settings s(kScannerLaser, u"", u"");
   char raw[8] = "aB1\r";
-  char suffix[3] = {};
   static char output[kFilterBufferSize];
   std::memset(output, 0, sizeof output);
-  ExtractSuffix(s, 0, suffix, raw);
-  ASSERT_EQ(ApplyFilter(s, 0, output, raw), 1);
+  Barcode barcode = MakeBarcode(kScannerLaser, raw, 4, 0, 0);
+  ASSERT_EQ(ApplyFilter(s, &barcode, output), 1);
 
   std::vector<std::string> typed = EventsOf(output);
-  for (const std::string& e : EventsOf(suffix)) typed.push_back(e);
+  for (const std::string& e : EventsOf(barcode.suffix)) typed.push_back(e);
   const std::vector<std::string> expected = {
       "LWin^", "A_",     "A^",                      // a
       "LWin^", "Shift_", "B_",     "B^", "Shift^",  // B

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "barcode.h"
 #include "block_queue.h"
 #include "key_output.h"
 #include "key_table.h"
@@ -124,8 +125,15 @@ std::vector<std::string> MakeBarcodes() {
   return barcodes;
 }
 
+// Queued as the read threads queue a read.
+void QueueRead(std::string read) {
+  Barcode barcode =
+      MakeBarcode(g_settings->GetScannerType(), read.data(), read.size(), 0, g_suffixChar);
+  PushBarcode(OutputQueue, barcode);
+}
+
 LONGLONG TypeThroughOutputPath(const std::vector<std::string>& barcodes) {
-  for (const std::string& b : barcodes) OutputQueue.Push(b.c_str(), b.size() + 1);
+  for (const std::string& b : barcodes) QueueRead(b);
   const LONGLONG start = BenchNow();
   ProcessOutputQueue();
   return BenchNow() - start;
@@ -178,7 +186,7 @@ bool MeasureLatency(std::vector<double>* latencies) {
     ResetEvent(g_seen);
     g_injected = 0;
     g_wanted = perBarcode;
-    OutputQueue.Push(barcode.c_str(), barcode.size() + 1);
+    QueueRead(barcode);
     const LONGLONG start = BenchNow();
     SetEvent(data);
     ok = WaitForSingleObject(g_seen, 5000) == WAIT_OBJECT_0;
@@ -210,7 +218,7 @@ int main() {
   // the settings are the defaults whatever SARNU.INI a test left behind.
   SetEnvironmentVariableW(L"SARNU_SIM_NAME", L"TypingBench");
   g_settings = new Settings();
-  SetOutputReaderValues(&g_suffixChar, &g_bufferType);
+  SetOutputBufferType(&g_bufferType);
   g_seen = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   g_hookReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   g_sinkIdle = CreateEventW(nullptr, TRUE, FALSE, nullptr);

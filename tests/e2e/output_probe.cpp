@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "barcode.h"
 #include "block_queue.h"
 #include "key_output.h"
 #include "settings.h"
@@ -85,14 +86,17 @@ int wmain(int argc, wchar_t** argv) {
   // The settings the wedge would read on this terminal (filter, pre- and
   // postamble) and a window of our own to own the clipboard.
   g_settings = new Settings();
-  SetOutputReaderValues(&g_probeSuffixChar, &g_probeBufferType);
+  SetOutputBufferType(&g_probeBufferType);
   HWND owner = CreateWindowExW(0, L"Static", L"output_probe", 0, 0, 0, 0, 0, nullptr, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
   if (!owner) return 5;
   SetClipboardOwner(owner);
 
-  for (const std::string& b : barcodes) {
-    if (!OutputQueue.Push(b.c_str(), b.size() + 1)) return 5;  // with its terminator
+  // Each as a read of this terminal's reader, with the suffix code given.
+  for (std::string& b : barcodes) {
+    Barcode barcode =
+        MakeBarcode(g_settings->GetScannerType(), b.data(), b.size(), 0, g_probeSuffixChar);
+    if (!PushBarcode(OutputQueue, barcode)) return 5;
   }
   HANDLE data =
       CreateEventW(nullptr, FALSE, FALSE, reinterpret_cast<const WCHAR*>(kEventSarnuDataAvailable));

@@ -11,10 +11,10 @@
 
 #include "block_queue.h"
 #include "bulk_run.h"
+#include "counter_window.h"
 #include "device_libraries.h"
-#include "process_globals.h"
 #include "reader_input.h"
-#include "scan_device.h"
+#include "reader_state.h"
 #include "settings.h"
 #include "terminal_harness.h"
 
@@ -29,15 +29,15 @@ class RunEndTest : public ::testing::Test {
     settings_->SetBulkScannedListClearAfter(0);
     settings_->SetBulkScannedListClearImmediatelyUpto(1);
     g_settings = settings_;
-    device_ = new ScanDevice(nullptr);
+    device_ = new ReaderState();
     device_->BulkActive = 1;
-    g_scanDevice = device_;
+    g_reader = device_;
     ClearBulkRun();
   }
   void TearDown() override {
     ClearBulkRun();
     g_counterWindow = nullptr;
-    g_scanDevice = nullptr;
+    g_reader = nullptr;
     delete device_;
     g_settings = nullptr;
     delete settings_;
@@ -51,7 +51,7 @@ class RunEndTest : public ::testing::Test {
   }
 
   Settings* settings_ = nullptr;
-  ScanDevice* device_ = nullptr;
+  ReaderState* device_ = nullptr;
 };
 
 TEST_F(RunEndTest, WhoForgetsTheListWhenTheTimerRunsOut) {
@@ -100,7 +100,7 @@ TEST_F(RunEndTest, WhoForgetsTheListWhenTheTimerRunsOut) {
   DestroyWindow(counter);
 }
 
-DWORD WINAPI ReadOnce(LPVOID) { return DWORD(ReadLaserBarcodes()); }
+DWORD WINAPI ReadOnce(LPVOID) { return DWORD(ReadLaserBarcodes(*g_reader)); }
 
 // A library that reports a pending read but fails every LZRGets would keep
 // the read loop spinning for ever; it must give up and clear the buffer.
@@ -110,8 +110,8 @@ TEST(LaserReadLoop, EndsWhenTheLibraryWillNotHandTheReadOut) {
   Simterm(L"init --model 10 --reader laser");
   Settings settings(kScannerLaser, u"", u"");
   g_settings = &settings;
-  ScanDevice device(nullptr);
-  g_scanDevice = &device;
+  ReaderState device;
+  g_reader = &device;
   ASSERT_EQ(g_LZReadLib.LZROpen(0, 0), 0);
   Simterm(L"scan STUCK");
   ASSERT_EQ(g_LZReadLib.LZRStartScanning(0), 0);
@@ -135,7 +135,7 @@ TEST(LaserReadLoop, EndsWhenTheLibraryWillNotHandTheReadOut) {
   g_LZReadLib.LZRClose();
   EXPECT_TRUE(OutputQueue.IsEmpty()) << "a failed read reached the output";
   OutputQueue.Clear();
-  g_scanDevice = nullptr;
+  g_reader = nullptr;
   g_settings = nullptr;
   UnloadDeviceLibraries();
 }

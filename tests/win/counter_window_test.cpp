@@ -12,8 +12,7 @@
 #include <vector>
 
 #include "bulk_run.h"
-#include "process_globals.h"
-#include "scan_device.h"
+#include "reader_state.h"
 #include "settings.h"
 #include "terminal_harness.h"
 #include "wedge_messages.h"
@@ -79,19 +78,18 @@ class CounterWindowTest : public ::testing::Test {
     resources_ =
         LoadLibraryExW((ProgramFolder() + L"Sarnu.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!resources_) GTEST_SKIP() << "Sarnu.exe, which holds dialog 105, is not built";
-    g_hInstance = resources_;
     // Wine makes windows only with an X server (the e2e tier's xvfb-run).
     if (GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) <= 1)
       GTEST_SKIP() << "no X display for Wine's windows: run under xvfb-run";
     main_ = CreateWindowExW(0, L"STATIC", L"Sarnu", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
                             nullptr);
     ASSERT_NE(main_, nullptr);
-    MainWindow = main_;
+    SetCounterOwner(resources_, main_);
     settings_ = new Settings(kScannerLaser, u"", u"");
     g_settings = settings_;
-    device_ = new ScanDevice(main_);
+    device_ = new ReaderState();
     device_->BulkActive = 1;
-    g_scanDevice = device_;
+    g_reader = device_;
     ClearBulkRun();
   }
   void TearDown() override {
@@ -99,14 +97,13 @@ class CounterWindowTest : public ::testing::Test {
     Pump(20);
     EXPECT_EQ(g_counterWindow, nullptr);
     ClearBulkRun();
-    g_scanDevice = nullptr;
+    g_reader = nullptr;
     delete device_;
     g_settings = nullptr;
     delete settings_;
-    MainWindow = nullptr;
+    SetCounterOwner(nullptr, nullptr);
     if (main_) DestroyWindow(main_);
     if (resources_) FreeLibrary(resources_);
-    g_hInstance = nullptr;
   }
   // A run of `n` more different barcodes.
   void Admit(int n) {
@@ -137,7 +134,7 @@ class CounterWindowTest : public ::testing::Test {
   HMODULE resources_ = nullptr;
   HWND main_ = nullptr;
   Settings* settings_ = nullptr;
-  ScanDevice* device_ = nullptr;
+  ReaderState* device_ = nullptr;
   int next_ = 0;
 };
 

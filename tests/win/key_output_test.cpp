@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "barcode.h"
 #include "block_queue.h"
 #include "fake_key_input.h"
 #include "settings.h"
@@ -21,9 +22,11 @@ std::string Join(const std::vector<std::string>& keys) {
   return out;
 }
 
-// Pushes a text with its terminator, as every producer does.
-void Queue(const std::string& text) {
-  ASSERT_EQ(OutputQueue.Push(text.c_str(), text.size() + 1), 1);
+// Queues a laser read (its appended suffix at the end) as the read thread
+// does.
+void Queue(std::string text, uint8_t suffixCode) {
+  Barcode barcode = MakeBarcode(kScannerLaser, text.data(), text.size(), 0, suffixCode);
+  ASSERT_EQ(PushBarcode(OutputQueue, barcode), 1);
 }
 
 class KeyOutputTest : public ::testing::Test {
@@ -31,12 +34,12 @@ class KeyOutputTest : public ::testing::Test {
   void SetUp() override {
     OutputQueue.Clear();
     g_settings = &settings_;
-    SetOutputReaderValues(&suffixChar_, &bufferType_);
+    SetOutputBufferType(&bufferType_);
     ClearSentKeys();
   }
   void TearDown() override {
     OutputQueue.Clear();
-    SetOutputReaderValues(nullptr, nullptr);
+    SetOutputBufferType(nullptr);
     g_settings = nullptr;
   }
 
@@ -63,10 +66,10 @@ const TypingCase kTypingCases[] = {
      {"a\r", "\r", "b\r"},
      "LWin^ A_ A^ LWin^ Enter_ Enter^ LWin^ B_ B^ LWin^ Enter_ Enter^"},
     {"ByteWithoutKeyIsTypedAsUnicode", {"\xE9\r"}, "LWin^ u+00E9_ u+00E9^ LWin^ Enter_ Enter^"},
-    // A GS1 text ended at its first FNC1 (suffix moved up, the rest behind
-    // the 0): typed up to the 0, not taken for an unterminated item.
+    // A 0 among the data ends the text that is typed; the suffix still
+    // follows.
     {"ZeroInsideEndsTheText",
-     {std::string("01\r\0" "0AB\r", 8)},
+     {std::string("01\0" "0AB\r", 7)},
      "LWin^ 0_ 0^ LWin^ 1_ 1^ LWin^ Enter_ Enter^"},
 };
 
@@ -74,7 +77,7 @@ class KeyOutputTypingTest : public KeyOutputTest,
                             public ::testing::WithParamInterface<TypingCase> {};
 
 TEST_P(KeyOutputTypingTest, SendsTheseEvents) {
-  for (const std::string& item : GetParam().items) Queue(item);
+  for (const std::string& item : GetParam().items) Queue(item, suffixChar_);
   EXPECT_EQ(ProcessOutputQueue(), 1);
   EXPECT_EQ(Join(SentKeys()), GetParam().keys);
   EXPECT_EQ(OutputQueue.IsEmpty(), 1);
@@ -87,18 +90,18 @@ INSTANTIATE_TEST_SUITE_P(Rows, KeyOutputTypingTest, ::testing::ValuesIn(kTypingC
                            return std::string(info.param.name);
                          });
 
-TEST_F(KeyOutputTest, SuffixCodeIsReadAfreshForEveryBarcode) {
-  Queue("a\r");
+TEST_F(KeyOutputTest, EachBarcodeKeepsTheSuffixOfItsRead) {
+  Queue("a\r", suffixChar_);
   ProcessOutputQueue();
   suffixChar_ = 3;  // a reader reconfigured to Tab between two barcodes
-  Queue("b\t");
+  Queue("b\t", suffixChar_);
   ProcessOutputQueue();
   EXPECT_EQ(Join(SentKeys()), "LWin^ A_ A^ LWin^ Enter_ Enter^ LWin^ B_ B^ LWin^ Tab_ Tab^");
 }
 
 TEST_F(KeyOutputTest, ClipboardPathPastesOnceThenTypesTheSuffix) {
   bufferType_ = kBufferTypeClipboard;
-  Queue("aB\xE9\r");
+  Queue("aB\xE9\r", suffixChar_);
   ProcessOutputQueue();
   EXPECT_EQ(Join(SentKeys()), "Ctrl_ V_ V^ Ctrl^ LWin^ Enter_ Enter^");
   ASSERT_TRUE(OpenClipboard(nullptr));
@@ -147,7 +150,7 @@ TEST_F(KeyOutputTest, CopyToClipboardFailsWhileAnotherHoldsTheClipboard) {
 
 TEST_F(KeyOutputTest, UnterminatedItemIsDroppedNotRead) {
   ASSERT_EQ(OutputQueue.Push("abc", 3), 1);
-  Queue("d\r");
+  Queue("d\r", suffixChar_);
   ProcessOutputQueue();
   EXPECT_EQ(Join(SentKeys()), "LWin^ D_ D^ LWin^ Enter_ Enter^");
   EXPECT_EQ(OutputQueue.IsEmpty(), 1);
@@ -155,7 +158,7 @@ TEST_F(KeyOutputTest, UnterminatedItemIsDroppedNotRead) {
 
 TEST_F(KeyOutputTest, WithoutSettingsNothingIsTypedAndTheQueueStillDrains) {
   g_settings = nullptr;
-  Queue("a\r");
+  Queue("a\r", suffixChar_);
   ProcessOutputQueue();
   EXPECT_TRUE(SentKeys().empty());
   EXPECT_EQ(OutputQueue.IsEmpty(), 1);
@@ -179,8 +182,8 @@ TEST_F(KeyOutputTest, ThreadTypesOnEachSignalAndEndsOnTheEndEvent) {
   ASSERT_NE(thread, nullptr);
 
   // Two barcodes behind one signal are typed in one pass, in queue order.
-  Queue("a\r");
-  Queue("b\r");
+  Queue("a\r", suffixChar_);
+  Queue("b\r", suffixChar_);
   SetEvent(data);
   ASSERT_TRUE(WaitForKeys(12));
   EXPECT_EQ(Join(SentKeys()), "LWin^ A_ A^ LWin^ Enter_ Enter^ LWin^ B_ B^ LWin^ Enter_ Enter^");
@@ -191,7 +194,7 @@ TEST_F(KeyOutputTest, ThreadTypesOnEachSignalAndEndsOnTheEndEvent) {
   GetExitCodeThread(thread, &result);
   EXPECT_EQ(result, 1u);
   // Items queued after the end are left to the exit code, not typed.
-  Queue("c\r");
+  Queue("c\r", suffixChar_);
   SetEvent(data);
   Sleep(50);
   EXPECT_EQ(SentKeys().size(), 12u);

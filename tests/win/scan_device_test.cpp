@@ -14,6 +14,7 @@
 #include "process_globals.h"
 #include "settings.h"
 #include "terminal_harness.h"
+#include "terminal_model.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "device_libraries.h"
 #include "interop_events.h"
 #include "process_globals.h"
+#include "reader_input.h"
 #include "scan_device.h"
 #include "settings.h"
 #include "terminal_harness.h"

@@ -90,7 +90,8 @@ void WarnStripEmpties(const Settings& r, std::vector<SettingWarning>* out) {
   std::vector<char> output(kFilterBufferSize, 0);
   char text[sizeof kTypicalBarcode];
   std::memcpy(text, kTypicalBarcode, sizeof text);
-  if (ApplyFilter(strips, 0, output.data(), text) != 0) return;
+  Barcode barcode = MakeBarcode(kScannerNone, text, sizeof text - 1, 0, 0);
+  if (ApplyFilter(strips, &barcode, output.data()) != 0) return;
 
   std::string counts;
   std::vector<const char*> keys;

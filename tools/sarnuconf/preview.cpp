@@ -1,6 +1,6 @@
 // "sarnuconf preview": runs a barcode through exactly the steps the wedge
-// runs between the reader and the keyboard (the laser's leading FNC1,
-// ReplaceFnc1, ExtractSuffix, ApplyFilter, the key table), so a site can see
+// runs between the reader and the keyboard (MakeBarcode at the reader's edge,
+// ReplaceFnc1, ApplyFilter, the key table), so a site can see
 // what a terminal will type before any terminal is touched. With a program
 // named, the filter is the one of the profile the wedge would choose for it.
 #include <cstdint>
@@ -214,16 +214,15 @@ std::string PreviewOne(const Settings& record, const Settings& filter,
     const char* appended = LaserAppendedSuffix(request.suffixCode);
     std::memcpy(raw + length, appended, std::strlen(appended));
     length += std::strlen(appended);
-    length = RemoveLeadingFnc1(raw, length, request.typeCode);
-    raw[length] = 0;
   }
-  ReplaceFnc1(record, request.suffixCode, raw, length, request.typeCode);
+  Barcode read =
+      MakeBarcode(request.scannerType, raw, length, request.typeCode, request.suffixCode);
+  ReplaceFnc1(record, &read);
 
   // The output thread's side.
-  char suffix[3] = {0, 0, 0};
   std::memset(output, 0, kFilterBufferSize);
-  ExtractSuffix(filter, request.suffixCode, suffix, raw);
-  if (ApplyFilter(filter, request.suffixCode, output, raw) == 0) return "send=0";
+  if (ApplyFilter(filter, &read, output) == 0) return "send=0";
+  const char* suffix = read.suffix;
 
   std::string line = "send=1 suffix=\"" + Escaped(suffix) + "\" output=\"" + Escaped(output) + "\"";
   std::string keys;

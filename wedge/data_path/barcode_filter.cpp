@@ -1,6 +1,6 @@
-// The barcode filter chain: from the raw text of one decoded barcode to the
-// text that is typed and the reader's suffix typed after it. Works in place
-// on the queued copy and on the two fixed output buffers; allocates nothing.
+// The barcode filter chain: from the data of one decoded barcode to the
+// text that is typed before its suffix. Works in place on the queued copy and
+// on the fixed output buffer; allocates nothing.
 #include "barcode_filter.h"
 
 #include <cstring>
@@ -33,11 +33,6 @@ void FillByteSet(const CharSetSetting& set, ByteSet* out) {
   std::memset(out->member, 0, sizeof out->member);
   const size_t n = BoundedLength(set.Narrow, sizeof set.Narrow);
   for (size_t i = 0; i < n; ++i) out->member[static_cast<unsigned char>(set.Narrow[i])] = true;
-}
-
-bool CarriesFnc1(int32_t typeCode) {
-  return typeCode == kLaserTypeFnc1 || typeCode == kImagerIdFnc1Upper ||
-         typeCode == kImagerIdFnc1Lower;
 }
 
 // The text being filtered: a window onto the raw text that only shrinks.
@@ -102,100 +97,8 @@ void ModifyCase(Span* t, int mode) {
 
 }  // namespace
 
-const char* LaserAppendedSuffix(unsigned char suffixCode) {
-  switch (suffixCode) {
-    case 0:
-      return "\r";
-    case 1:
-      return "\n";
-    case 2:
-      return "\r\n";
-    case 3:
-      return "\t";
-    default:
-      return "";
-  }
-}
-
-size_t LaserSuffixLength(unsigned char suffixChar) {
-  return std::strlen(LaserAppendedSuffix(suffixChar));
-}
-
-size_t RemoveLeadingFnc1(char* text, size_t length, int32_t typeCode) {
-  if (typeCode != kLaserTypeFnc1 || length == 0 || static_cast<unsigned char>(text[0]) != kFnc1) {
-    return length;
-  }
-  std::memmove(text, text + 1, length - 1);
-  // The freed last byte becomes the terminator, so the text stays terminated
-  // whether or not the reader's buffer had one after `length`.
-  text[length - 1] = 0;
-  return length - 1;
-}
-
-// The text ends at its first FNC1. A laser text still carries the characters
-// the reader appended; they are moved up behind the cut, or the later steps
-// would take the last data characters for the suffix and the real suffix
-// (typically Enter) would never be typed.
-void EndAtFirstFnc1(const Settings& settings, unsigned char suffixChar, char* text,
-                    size_t length) {
-  size_t appended = 0;
-  if (settings.GetScannerType() == kScannerLaser) {
-    appended = LaserSuffixLength(suffixChar);
-    if (appended > length) appended = 0;
-  }
-  const size_t data = length - appended;
-  for (size_t i = 0; i < data; ++i) {
-    if (static_cast<unsigned char>(text[i]) != kFnc1) continue;
-    std::memmove(text + i, text + data, appended);
-    text[i + appended] = 0;
-    return;
-  }
-}
-
-void ReplaceFnc1(const Settings& settings, unsigned char suffixChar, char* text, size_t length,
-                 int32_t typeCode) {
-  if (!settings.ReplaceFNC1Enable || !CarriesFnc1(typeCode)) return;
-  // An empty replacement gives 0: the text then ends at its first FNC1.
-  const char replacement = settings.ReplaceFNC1.Narrow[0];
-  if (replacement == 0) {
-    EndAtFirstFnc1(settings, suffixChar, text, length);
-    return;
-  }
-  for (size_t i = 0; i < length; ++i) {
-    if (static_cast<unsigned char>(text[i]) == kFnc1) text[i] = replacement;
-  }
-}
-
-void ExtractSuffix(const Settings& settings, unsigned char suffixChar, char* suffix,
-                   const char* rawText) {
-  switch (settings.GetScannerType()) {
-    case kScannerLaser: {
-      const size_t length = std::strlen(rawText);
-      size_t n = LaserSuffixLength(suffixChar);
-      if (n > length) n = length;
-      std::memcpy(suffix, rawText + length - n, n);
-      suffix[n] = 0;
-      break;
-    }
-    case kScannerImager:
-      if (suffixChar != 0) {
-        suffix[0] = char(suffixChar);
-        suffix[1] = 0;
-      }
-      break;
-    default:
-      break;
-  }
-}
-
-int ApplyFilter(const Settings& settings, unsigned char suffixChar, char* output, char* rawText) {
-  Span text = {rawText, std::strlen(rawText)};
-
-  if (settings.GetScannerType() == kScannerLaser) {
-    // Never more than the whole text, however short the read was.
-    const size_t n = LaserSuffixLength(suffixChar);
-    text.length = n > text.length ? 0 : text.length - n;
-  }
+int ApplyFilter(const Settings& settings, Barcode* barcode, char* output) {
+  Span text = {barcode->text, BoundedLength(barcode->text, barcode->length)};
   if (settings.StripFirstEnable) StripFirst(&text, settings.StripFirst);
   if (settings.StripLastEnable) StripLast(&text, settings.StripLast);
   if (settings.SendRangeEnable) SendRange(&text, settings.SendRangeStart, settings.SendRangeEnd);

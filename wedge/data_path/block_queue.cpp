@@ -51,8 +51,19 @@ int BlockQueue::IsEmpty() {
 }
 
 int BlockQueue::Push(const char* data, size_t length, int32_t type) {
+  const Piece whole = {data, length};
+  return Push(&whole, 1, type);
+}
+
+int BlockQueue::Push(const Piece* pieces, size_t count, int32_t type) {
   // Checked before the padding is computed, so a huge length cannot wrap.
-  if (!lock_ || length > MaxItemLength()) return 0;
+  const size_t max = MaxItemLength();
+  size_t length = 0;
+  for (size_t i = 0; i < count; ++i) {
+    if (pieces[i].length > max - length) return 0;
+    length += pieces[i].length;
+  }
+  if (!lock_) return 0;
   size_t footprint = QueueItemFootprint(length);
   LockHolder hold(*lock_);
   if (!newestBlock_) {
@@ -75,7 +86,9 @@ int BlockQueue::Push(const char* data, size_t length, int32_t type) {
   item->length = uint32_t(length);
   item->type = type;
   char* bytes = writePos_ + kQueueItemHeaderSize;
-  if (length) std::memcpy(bytes, data, length);
+  for (size_t i = 0, at = 0; i < count; at += pieces[i].length, ++i) {
+    if (pieces[i].length) std::memcpy(bytes + at, pieces[i].data, pieces[i].length);
+  }
   // The block may be reused memory: clear the padding so stored items never
   // carry bytes of an older barcode.
   std::memset(bytes + length, 0, footprint - kQueueItemHeaderSize - length);
@@ -227,8 +240,6 @@ void BlockQueue::UnlinkAndFree(QueueBlock* block) {
 
 BlockQueue OutputQueue;
 BlockQueue ComparisonQueue;
-BlockQueue ImagerDataQueue;
-BlockQueue ImagerTypeQueue;
 
 namespace {
 
@@ -238,8 +249,6 @@ int ConstructGlobalQueues() {
   uint32_t pages = pageSize >= 65536 ? 1 : uint32_t(65536 / pageSize);
   int built = OutputQueue.Construct(pages);
   built &= ComparisonQueue.Construct(pages);
-  built &= ImagerDataQueue.Construct(pages);
-  built &= ImagerTypeQueue.Construct(pages);
   return built;
 }
 

@@ -1,5 +1,5 @@
 // The block queue: the first-in first-out queue of variable-length byte items
-// (barcode texts, type codes) that carries barcodes between the data path's
+// that carries barcodes between the data path's
 // threads. Items are copied into large page blocks, not allocated one by one.
 #pragma once
 
@@ -72,6 +72,12 @@ class BlockQueue {
   // the queue is not built, or a new block cannot be had. Nothing is stored
   // on 0.
   int Push(const char* data, size_t length, int32_t type = 0);
+  // The same for one item whose bytes are the pieces one after the other.
+  struct Piece {
+    const char* data;
+    size_t length;
+  };
+  int Push(const Piece* pieces, size_t count, int32_t type);
   // The oldest item's data, or null when the queue is empty (another thread
   // may empty it between IsEmpty and PopFront). The data stays valid and
   // writable until Release; `length` and `type` (optional) receive what Push
@@ -111,7 +117,5 @@ class BlockQueue {
 
 // The process-wide queues, each built with 65536 / PageSize() pages (64 KiB
 // blocks) before the entry procedure runs.
-extern BlockQueue OutputQueue;      // texts waiting to be typed
+extern BlockQueue OutputQueue;      // barcodes waiting to be typed
 extern BlockQueue ComparisonQueue;  // texts accepted in the current bulk run
-extern BlockQueue ImagerDataQueue;  // imager texts
-extern BlockQueue ImagerTypeQueue;  // their one-character type codes

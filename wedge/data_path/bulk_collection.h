@@ -6,13 +6,16 @@
 
 #include <cstdint>
 
+#include "barcode.h"
+
 class Settings;
 
-// One decoded barcode: `text` is writable and zero-terminated, `length` the
-// reader's character count, `type` its type code (laser) or symbology
-// identifier (imager). Returns 1 in every case; a refused barcode is dropped
-// without a signal.
-int AcceptBarcode(char* text, uint32_t length, int32_t type);
+// Admission of one barcode from the reader's edge, on the reading thread:
+// its FNC1 characters as ReplaceFNC1 says, in bulk mode the run's rules,
+// then the OutputQueue, the output thread's wake-up and the good read's
+// signals. Returns 1 in every case; a refused barcode is dropped without a
+// signal.
+int AcceptBarcode(Barcode& barcode);
 
 // Thread procedure, run detached when a bulk run ends: decides when its list
 // is forgotten (at once for a short run, else after BulkScannedListClearAfter

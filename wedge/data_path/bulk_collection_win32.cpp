@@ -5,15 +5,14 @@
 
 #include <atomic>
 
-#include "barcode_filter.h"
+#include "barcode.h"
 #include "block_queue.h"
 #include "bulk_collection.h"
 #include "bulk_run.h"
 #include "counter_window.h"
 #include "data_path_notices.h"
-#include "key_output.h"
 #include "long_threads.h"
-#include "scan_device.h"
+#include "reader_state.h"
 #include "settings.h"
 #include "short_threads.h"
 #include "stage_stamps.h"
@@ -47,51 +46,44 @@ void ShowCountInCounter(const Settings& settings, uint32_t count) {
   PostMessageW(counter, UM_COUNTER_SET, count, 0);
 }
 
-void EndRunAtLimit(ScanDevice& device, const Settings& settings) {
-  BulkRunEndedAtLimit.store(true);
-  if (device.Scanning) {
-    device.StopScan();
-    UpdateCounterWindow(0);
-  }
-  if (settings.BulkTriggerMode == 1 && settings.AimerMode) device.SwitchAimerMode(1);
-  StartForgetBulkRunThread();
-}
-
 // After the text is on its way: the good read's signals and, in a bulk
 // run, the counter and the limit. Starting the signal thread takes longer
 // than anything else the wedge does for a barcode, so the output thread is
 // woken first and types meanwhile.
-void AfterHandOver(ScanDevice& device, const Settings& settings, bool bulk, uint32_t count) {
+void AfterHandOver(const Settings& settings, bool bulk, uint32_t count) {
   StampStage(kStageNotifyStart);
   if (g_dataPathNotices.goodRead) g_dataPathNotices.goodRead();
   StampStage(kStageNotifyStarted);
   if (!bulk) return;
   ShowCountInCounter(settings, count);
-  if (BulkLimitReached(settings, count)) EndRunAtLimit(device, settings);
+  if (!BulkLimitReached(settings, count)) return;
+  BulkRunEndedAtLimit.store(true);
+  if (g_dataPathNotices.runEndedAtLimit) g_dataPathNotices.runEndedAtLimit();
 }
 
 }  // namespace
 
 DataPathNotices g_dataPathNotices = {};
 
-int AcceptBarcode(char* text, uint32_t length, int32_t type) {
-  ScanDevice* device = g_scanDevice;
+int AcceptBarcode(Barcode& barcode) {
+  const ReaderState* device = g_reader;
   Settings* settings = g_settings;
   if (!device || !settings) return 1;
-  ReplaceFnc1(*settings, device->SuffixChar, text, length, type);
+  ReplaceFnc1(*settings, &barcode);
   const bool bulk = device->BulkActive != 0;
   if (bulk && BulkRunEndedAtLimit.load()) return 1;
   uint32_t count = 0;
   const uint32_t limit = settings->BulkLimitEnable ? settings->BulkLimit : kBulkNoLimit;
-  if (bulk && BulkAdmit(text, length, type, settings->BulkSameType != 0,
-                        settings->BulkSameLength != 0, &count, limit) != kBulkAccepted) {
+  if (bulk && BulkAdmit(barcode.text, uint32_t(barcode.length), barcode.type,
+                        settings->BulkSameType != 0, settings->BulkSameLength != 0, &count,
+                        limit) != kBulkAccepted) {
     return 1;
   }
-  // A text that cannot be stored is lost; there is nobody to tell.
-  PushForOutput(text, length, type);
+  // A barcode that cannot be stored is lost; there is nobody to tell.
+  PushBarcode(OutputQueue, barcode);
   if (HANDLE event = DataAvailableEvent()) SetEvent(event);
   StampStage(kStageQueued);
-  AfterHandOver(*device, *settings, bulk, count);
+  AfterHandOver(*settings, bulk, count);
   return 1;
 }
 
@@ -124,7 +116,7 @@ RunEnd WaitForRunEnd(ThreadEvents& events, const Settings& settings) {
 // comes after this thread starts, or failed): that is no reason to keep the
 // list.
 bool LaterScanStarted(uint32_t scansAtRunEnd) {
-  const ScanDevice* device = g_scanDevice;
+  const ReaderState* device = g_reader;
   return device && device->ScanStarts.load() != scansAtRunEnd;
 }
 
@@ -185,7 +177,7 @@ void StartForgetBulkRunThread() {
   g_runEnded.store(true);
   // Noted now, before the caller stops the run's scan and before a new press
   // could start the next one.
-  const ScanDevice* device = g_scanDevice;
+  const ReaderState* device = g_reader;
   const uintptr_t scans = device ? device->ScanStarts.load() : 0;
   StartShortThread(
       [](void* noted) {

@@ -9,8 +9,15 @@
 // The counter window; null when none. Set and cleared by the window itself.
 extern HWND g_counterWindow;
 
+// The counter's dialog template, in the resources of the module given below.
+enum : int { kCounterDialogId = 105 };
+
+// Where counters are made: the module holding the dialog and the window that
+// owns them (the main window). Set at start-up.
+void SetCounterOwner(HINSTANCE resources, HWND owner);
+
 // The main window's answer to UM_CREATE_COUNTER: creates the counter from
-// dialog 105 with the main window as owner and stores it in g_counterWindow.
+// dialog kCounterDialogId and stores it in g_counterWindow.
 // Returns the window, or null when it could not be created (the data path
 // goes on without a counter).
 HWND CreateCounterWindow();

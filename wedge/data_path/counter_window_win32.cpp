@@ -6,9 +6,7 @@
 #include "bulk_run.h"
 #include "counter_geometry.h"
 #include "counter_window.h"
-#include "process_globals.h"
-#include "resource.h"
-#include "scan_device.h"
+#include "reader_state.h"
 #include "settings.h"
 #include "wedge_messages.h"
 
@@ -18,6 +16,9 @@ static_assert(kRegionHeaderSize == sizeof(RGNDATAHEADER), "region header as the 
 HWND g_counterWindow = nullptr;
 
 namespace {
+
+HINSTANCE g_resources = nullptr;
+HWND g_owner = nullptr;
 
 enum : UINT_PTR { kCountdownTimer = 1 };
 enum : int { kSolidFontWeight = 900, kSolidFontQuality = 4 };
@@ -259,10 +260,15 @@ void OnDestroy(HWND window) {
 
 }  // namespace
 
+void SetCounterOwner(HINSTANCE resources, HWND owner) {
+  g_resources = resources;
+  g_owner = owner;
+}
+
 HWND CreateCounterWindow() {
   if (g_counterWindow) return g_counterWindow;
   if (!g_settings) return nullptr;
-  HWND window = CreateDialogParamW(g_hInstance, MAKEINTRESOURCEW(IDD_COUNTER), MainWindow,
+  HWND window = CreateDialogParamW(g_resources, MAKEINTRESOURCEW(kCounterDialogId), g_owner,
                                    CounterWindowProc, 0);
   if (window) g_counterWindow = window;
   return window;
@@ -281,7 +287,7 @@ int UpdateCounterWindow(int scanStarted) {
     PostMessageW(window, UM_COUNTER_SCAN, what, 0);
     return 1;
   }
-  if (!g_scanDevice || !g_scanDevice->BulkActive || !settings->CounterEnabled) return 0;
+  if (!g_reader || !g_reader->BulkActive || !settings->CounterEnabled) return 0;
   if (!g_counterWindow) {
     if (BulkCount.load() < settings->CounterEnabledAfterScans) return 1;
     if (!CreateCounterWindow()) return 1;

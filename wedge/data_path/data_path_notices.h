@@ -10,6 +10,12 @@ struct DataPathNotices {
   // A bulk run reached the counter's threshold and no counter is open: the
   // counter window is made on the main window's thread before this returns.
   void (*counterWanted)();
+  // A bulk run reached its limit (BulkRunEndedAtLimit is set already): its
+  // scan ends and its list waits to be forgotten. Reading thread.
+  void (*runEndedAtLimit)();
+  // Outside bulk mode, the laser's reads of a press were taken: the press's
+  // scan ends. LzrReadThread.
+  void (*pressReadTaken)();
 };
 
 extern DataPathNotices g_dataPathNotices;

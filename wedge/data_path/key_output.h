@@ -1,6 +1,6 @@
 // Key output: the thread that types every barcode of the OutputQueue into the
 // focused application, through the filter chain, as key events or through
-// the clipboard and Ctrl+V, followed by the reader's suffix as keys. The
+// the clipboard and Ctrl+V, followed by the barcode's suffix as keys. The
 // filter and the typing extras come from the profile of the program in
 // front and the barcode's type, or from the main record.
 #pragma once
@@ -10,11 +10,6 @@
 
 // The buffer type that selects output through the clipboard.
 enum : uint8_t { kBufferTypeClipboard = 3 };
-
-// An OutputQueue item: the text with its terminator (`length` is the text's,
-// text[length] must be 0), the barcode's type code in the item's header. An
-// item pushed without a type types with type 0.
-int PushForOutput(const char* text, size_t length, int32_t type);
 
 // Thread procedure, started once by the wedge's entry procedure. Sets its own
 // priority (CE level 4), creates or opens EventSarnuEnd and
@@ -29,9 +24,10 @@ int OutputThread();
 // types nothing more, before EventSarnuEnd is set.
 void StopOutputForExit();
 
-// Types every item of the OutputQueue in queue order, items pushed meanwhile
-// included, and releases each. An item that the filter empties sends
-// nothing, not even its suffix. Returns 1.
+// Types every barcode of the OutputQueue in queue order, those pushed
+// meanwhile included, and releases each. A barcode that the filter empties
+// sends nothing, not even its suffix; an item that does not hold a whole
+// barcode is dropped. Returns 1.
 int ProcessOutputQueue();
 
 // The key events of one byte (key table of the US layout; bytes 128 to 255 as
@@ -46,11 +42,10 @@ int CopyToClipboard(const char* text);
 // Ctrl+V as key events.
 void SendPaste();
 
-// Where the output path reads the reader's suffix code and buffer type: the
-// wedge points these at its ScanDevice's SuffixChar and BufferType, which
-// change at every activation, so they are read afresh for every barcode.
-// Null (the default) reads 0.
-void SetOutputReaderValues(const uint8_t* suffixChar, const uint8_t* bufferType);
+// Where the output path reads the reader's buffer type: the wedge points it
+// at its ScanDevice's BufferType, which changes at every activation, so it
+// is read afresh for every barcode. Null (the default) reads 0.
+void SetOutputBufferType(const uint8_t* bufferType);
 
 // The window that opens the clipboard (an HWND; the wedge's main window).
 void SetClipboardOwner(void* window);

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "barcode.h"
 #include "barcode_filter.h"
 #include "block_queue.h"
 #include "key_input.h"
@@ -22,7 +23,6 @@
 
 namespace {
 
-const uint8_t* g_suffixChar = nullptr;
 const uint8_t* g_bufferType = nullptr;
 HWND g_clipboardOwner = nullptr;
 // The output thread's handle of EventSarnuEnd: after Exit nothing more is
@@ -41,7 +41,7 @@ bool WedgeEnding() {
 
 // Used by the output thread only; static so that typing allocates nothing.
 char g_outputBuffer[kFilterBufferSize];
-char g_suffixBuffer[kFilterBufferSize];
+
 uint8_t ReadValue(const uint8_t* value) { return value ? *value : 0; }
 
 const WCHAR* W(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
@@ -71,23 +71,16 @@ void TypeText(const char* text, const TypingExtras& extras, bool* typedBefore) {
 }
 
 // Filters and sends one queued barcode; the item is released as soon as the
-// filter has read it, so the producers' blocks come back early.
-void OutputOne(char* item, size_t length, int32_t type) {
-  std::memset(g_suffixBuffer, 0, sizeof g_suffixBuffer);
+// filter has read it, so the producers' blocks come back early (the suffix
+// is the barcode value's own copy).
+void OutputOne(char* item, Barcode& barcode) {
   std::memset(g_outputBuffer, 0, sizeof g_outputBuffer);
-  // Every producer pushes the terminator with the text; an item without one
-  // would send the filter reading past its end, so it is dropped. A 0 before
-  // the terminator (a shortened GS1 text, a NUL the barcode carries) ends the
-  // text there, as the filter reads it.
-  const bool terminated = length != 0 && item[length - 1] == 0;
   int send = 0;
   TypingExtras extras;
-  if (terminated && g_settings) {
+  if (barcode.text && g_settings) {
     LockHolder hold(RecordsLock());
-    const Settings& record = RecordFor(type);
-    const uint8_t suffixChar = ReadValue(g_suffixChar);
-    ExtractSuffix(record, suffixChar, g_suffixBuffer, item);
-    send = ApplyFilter(record, suffixChar, g_outputBuffer, item);
+    const Settings& record = RecordFor(barcode.type);
+    send = ApplyFilter(record, &barcode, g_outputBuffer);
     extras = TypingExtrasOf(record);
   }
   StampStage(kStageFiltered);
@@ -108,21 +101,14 @@ void OutputOne(char* item, size_t length, int32_t type) {
   } else {
     TypeText(g_outputBuffer, extras, &typedBefore);
   }
-  TypeText(g_suffixBuffer, extras, &typedBefore);
+  TypeText(barcode.suffix, extras, &typedBefore);
   StampStage(kStageKeysSent);
 }
 
 }  // namespace
 
 
-int PushForOutput(const char* text, size_t length, int32_t type) {
-  return OutputQueue.Push(text, length + 1, type);
-}
-
-void SetOutputReaderValues(const uint8_t* suffixChar, const uint8_t* bufferType) {
-  g_suffixChar = suffixChar;
-  g_bufferType = bufferType;
-}
+void SetOutputBufferType(const uint8_t* bufferType) { g_bufferType = bufferType; }
 
 void SetClipboardOwner(void* window) { g_clipboardOwner = static_cast<HWND>(window); }
 
@@ -146,11 +132,10 @@ void StopOutputForExit() { InterlockedExchange(&g_exitRequested, 1); }
 
 int ProcessOutputQueue() {
   while (!OutputQueue.IsEmpty() && !WedgeEnding()) {
-    size_t length = 0;
-    int32_t type = 0;
-    char* item = OutputQueue.PopFront(&length, &type);
+    Barcode barcode;
+    char* item = PopBarcode(OutputQueue, &barcode);
     if (!item) break;
-    OutputOne(item, length, type);
+    OutputOne(item, barcode);
   }
   return 1;
 }

@@ -1,25 +1,15 @@
-// Reader input: when the reader scans and how its barcodes enter the data
-// path. The trigger handlers run on the main window's thread; the laser's
-// barcodes are taken on LzrReadThread, the imager's decoded on a short
-// ImagerReadThread and handed over through the two imager queues. The reader
-// object itself, scans started and stopped included, is ScanDevice's.
+// Reader input: how the reader's barcodes enter the data path. The laser's
+// are taken on LzrReadThread, the imager's on the short ImagerReadThread that
+// decodes them, and each thread makes the barcode value and hands it to
+// admission (AcceptBarcode). When the reader scans is the trigger rules'
+// business, and the reader object, scans started and stopped included, is
+// ScanDevice's; both are the wedge's process code, above.
 #pragma once
 
 #include <cstdint>
 
-// A trigger key went down / up (from a hot key or the keyboard hook), under
-// the bulk and aimer rules. Main window thread only.
-void OnTriggerPressed();
-void OnTriggerReleased();
-// A request from outside the trigger (a DataReader client's Stop, camera
-// mode) ends a bulk run's running scan as a release ends it, so the run is
-// forgotten by the same rules. Does nothing outside a bulk scan.
-void EndBulkScanFromOutside();
-
-// Starts a scan unless one runs or a bulk run is at its limit: bulk scans run
-// without time-out and tell the counter, others use the reader's time-out
-// (none in aimer mode). 1 when it started one, else 0.
-int ScanTrigger();
+#include "lock.h"
+#include "reader_state.h"
 
 // Thread procedure, started once by the entry procedure. Returns 0 at once
 // unless the reader is the laser; otherwise takes every read the laser
@@ -27,19 +17,17 @@ int ScanTrigger();
 // (after an ownerless "LzrReadThread\r\nEvent\r\nERROR!" box).
 int LzrReadThread();
 
-// Takes every barcode waiting in the laser library into the data path, then
-// empties the library's buffer. 0 when the status query failed (nothing is
-// read and the buffer is kept), else 1.
-int ReadLaserBarcodes();
+// Takes every barcode waiting in the laser library into the data path, with
+// the device's suffix code, then empties the library's buffer. 0 when the
+// status query failed (nothing is read and the buffer is kept), else 1.
+int ReadLaserBarcodes(const ReaderState& device);
 
 // The imager's side of ScanDevice::StartScan and StopScan: a decode thread
 // started for the scan (false when it could not start; nothing then
 // decodes), and the running decode told to stop asking for more.
-class ScanDevice;
-bool StartImagerDecode(ScanDevice& device);
+bool StartImagerDecode(const ReaderState& device);
 void StopImagerDecode();
 
-// The main window's answer to UM_IMAGER_DATA: one queued imager barcode into
-// the data path. 1 when one was passed on; 0 when the queues were empty or
-// out of step (both are then emptied).
-int DispatchImagerBarcode();
+// Whether the imager's blocking decode goes on; written under its lock.
+extern uint32_t KeepDecoding;
+extern Lock& KeepDecodingLock;

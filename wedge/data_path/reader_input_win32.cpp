@@ -1,43 +1,40 @@
-// Reader input on Win32: the trigger rules, starting and stopping scans, the
-// laser's read thread and the imager's decode thread with its hand-over to
-// the main window's thread.
+// Reader input on Win32: the laser's read thread and the imager's decode
+// thread, each making the barcode value and handing it to admission itself.
 #include <windows.h>
 
 #include <cstring>
 #include <new>
 
-#include "barcode_filter.h"
-#include "block_queue.h"
+#include "barcode.h"
 #include "bulk_collection.h"
-#include "bulk_run.h"
-#include "counter_window.h"
+#include "data_path_notices.h"
 #include "device_libraries.h"
+#include "lock.h"
 #include "long_threads.h"
 #include "reader_input.h"
-#include "scan_device.h"
+#include "reader_state.h"
 #include "settings.h"
 #include "short_threads.h"
 #include "stage_stamps.h"
 #include "thread_priority.h"
-#include "wedge_events.h"
-#include "wedge_messages.h"
+
+uint32_t KeepDecoding = 0;
+ReaderState* g_reader = nullptr;
 
 namespace {
 
-const WCHAR* W(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
-
-void StopRunningScan(ScanDevice& device) {
-  if (!device.Scanning) return;
-  device.StopScan();
-  UpdateCounterWindow(0);
+// Never destroyed: an imager decode may still ask it while the process's
+// statics go.
+Lock& LastingLock() {
+  alignas(Lock) static unsigned char storage[sizeof(Lock)];
+  return *new (storage) Lock;
 }
 
-// Tells a waiting ForgetBulkRunThread that the run goes on. The entry
-// procedure holds the event for the life of the process.
-void SignalTriggerPressed() {
-  static const HANDLE event = CreateEventW(nullptr, FALSE, FALSE, W(kEventSarnuTrigger));
-  if (event) SetEvent(event);
-}
+}  // namespace
+
+Lock& KeepDecodingLock = LastingLock();
+
+namespace {
 
 uint32_t ReadKeepDecoding() { return *static_cast<volatile uint32_t*>(&KeepDecoding); }
 
@@ -106,14 +103,14 @@ void ConvertImagerRead(ImagerRead& read) {
 // buffers come with it: 24 KB is more than a thread's stack may grow by in
 // one step on the terminal.
 struct DecodeStart {
-  ScanDevice* device;
+  const ReaderState* device;
   uint32_t scan;  // from BeginDecoding
   ImagerRead read;
 };
 
 int ImagerReadThread(void* parameter) {
   DecodeStart* start = static_cast<DecodeStart*>(parameter);
-  ScanDevice& device = *start->device;
+  const ReaderState& device = *start->device;
   const uint32_t scan = start->scan;
   ImagerRead& read = start->read;
   SetThreadPriorityCe(2);
@@ -128,10 +125,10 @@ int ImagerReadThread(void* parameter) {
     if (!device.BulkActive) EndDecoding(scan);
     if (result != 0) break;
     ConvertImagerRead(read);
-    ImagerDataQueue.Push(read.narrowText, std::strlen(read.narrowText) + 1);
-    ImagerTypeQueue.Push(read.narrowIdentifier, 2);
-    PostMessageW(device.Window, UM_IMAGER_DATA, 0, 0);
-    Sleep(0);
+    Barcode barcode = MakeBarcode(kScannerImager, read.narrowText, std::strlen(read.narrowText),
+                                  int32_t(static_cast<signed char>(read.narrowIdentifier[0])),
+                                  device.SuffixChar);
+    AcceptBarcode(barcode);
   } while (ReadKeepDecoding() && device.BulkActive);
   delete start;
   return 1;
@@ -139,7 +136,7 @@ int ImagerReadThread(void* parameter) {
 
 }  // namespace
 
-bool StartImagerDecode(ScanDevice& device) {
+bool StartImagerDecode(const ReaderState& device) {
   DecodeStart* start = new (std::nothrow) DecodeStart{&device, BeginDecoding(), {}};
   if (start && StartShortThread(ImagerReadThread, start)) return true;
   delete start;
@@ -149,92 +146,7 @@ bool StartImagerDecode(ScanDevice& device) {
 
 void StopImagerDecode() { SetKeepDecoding(0); }
 
-int ScanTrigger() {
-  ScanDevice* device = g_scanDevice;
-  const Settings* settings = g_settings;
-  if (!device || !settings || device->Scanning) return 0;
-  if (!device->BulkActive) {
-    device->StartScan(device->AimerActive ? 0 : device->ScanTimeout);
-    return 1;
-  }
-  ForgetEndedRunAtPress(*settings);
-  if (BulkLimitReached(*settings, BulkCount.load())) return 0;
-  BulkRunEndedAtLimit.store(false);
-  device->StartScan(0);
-  UpdateCounterWindow(1);
-  return 1;
-}
-
-void OnTriggerPressed() {
-  ScanDevice* device = g_scanDevice;
-  const Settings* settings = g_settings;
-  if (!device || !settings) return;
-  if (device->BulkActive) {
-    // At the limit the run waits to be cleared; presses do nothing until then.
-    if (BulkLimitReached(*settings, BulkCount.load())) return;
-    if (settings->BulkTriggerMode == 0 || (settings->BulkTriggerMode == 1 && !device->Scanning)) {
-      SignalTriggerPressed();
-      ScanTrigger();
-    } else if (settings->BulkTriggerMode == 1) {
-      // The second press of the toggle ends the run.
-      device->StopScan();
-      UpdateCounterWindow(0);
-      if (!device->AimerActive) StartForgetBulkRunThread();
-    }
-    return;
-  }
-  if (settings->AimerMode) {
-    StopRunningScan(*device);
-    device->SwitchAimerMode(1);
-  }
-  ScanTrigger();
-}
-
-namespace {
-
-// Aimer mode: the press aimed, the release scans; a release after that scan
-// brings the aimer back.
-void ReleaseInAimerMode(ScanDevice& device) {
-  StopRunningScan(device);
-  if (device.AimerActive) {
-    device.SwitchAimerMode(0);
-    ScanTrigger();
-  } else {
-    device.SwitchAimerMode(1);
-  }
-}
-
-}  // namespace
-
-void EndBulkScanFromOutside() {
-  ScanDevice* device = g_scanDevice;
-  if (!device || !device->BulkActive || !device->Scanning) return;
-  StartForgetBulkRunThread();
-  StopRunningScan(*device);
-}
-
-void OnTriggerReleased() {
-  ScanDevice* device = g_scanDevice;
-  const Settings* settings = g_settings;
-  if (!device || !settings) return;
-  if (device->BulkActive) {
-    if (BulkLimitReached(*settings, BulkCount.load())) return;
-    if (settings->BulkTriggerMode == 0) {
-      StartForgetBulkRunThread();
-      StopRunningScan(*device);
-      return;
-    }
-    if (settings->AimerMode) ReleaseInAimerMode(*device);
-    return;
-  }
-  if (!settings->AimerMode) {
-    StopRunningScan(*device);
-    return;
-  }
-  ReleaseInAimerMode(*device);
-}
-
-int ReadLaserBarcodes() {
+int ReadLaserBarcodes(const ReaderState& device) {
   uint32_t status = 0;
   uint8_t pending = 0;
   if (g_LZReadLib.LZRGetStatus(&status, &pending) != 0) return 0;
@@ -249,10 +161,9 @@ int ReadLaserBarcodes() {
     // The library fills at most its buffer; the length is what counts, and
     // a one-byte length always falls inside the buffer.
     static_assert(kLzrTextBufferSize > 255, "a length byte indexes the buffer");
-    text[length] = 0;
     if (length != 0) {
-      const size_t kept = RemoveLeadingFnc1(text, length, type);
-      AcceptBarcode(text, uint32_t(kept), type);
+      Barcode barcode = MakeBarcode(kScannerLaser, text, length, type, device.SuffixChar);
+      AcceptBarcode(barcode);
     }
     if (g_LZReadLib.LZRGetStatus(&status, &pending) != 0) break;
   }
@@ -273,16 +184,15 @@ bool LaserReadPending() {
 // together (a read, then a quick release's stop) wake this thread once, and
 // the last status is then the later one's: a read the library still holds
 // is taken all the same, or it would wait for the next scan.
-void OnLaserSignal(ScanDevice& device) {
+void OnLaserSignal(const ReaderState& device) {
   if (device.AimerActive) return;
   uint32_t status = 0;
   const bool dataReady =
       g_LZReadLib.LZRGetLastEventStatus(&status) == 0 && status == kLzrEventDataReady;
   if (!dataReady && !LaserReadPending()) return;
-  ReadLaserBarcodes();
+  ReadLaserBarcodes(device);
   if (device.BulkActive) return;
-  StopRunningScan(device);
-  if (g_settings && g_settings->AimerMode) PostMessageW(device.Window, UM_AIMER_ON, 0, 0);
+  if (g_dataPathNotices.pressReadTaken) g_dataPathNotices.pressReadTaken();
 }
 
 }  // namespace
@@ -295,28 +205,8 @@ int LzrReadThread() {
   if (!events.Ready()) return 0;
   const ThreadEvents::LoopEnd how = events.Loop([](size_t) {
     StampStage(kStageReaderAwake);
-    if (ScanDevice* device = g_scanDevice) OnLaserSignal(*device);
+    if (const ReaderState* device = g_reader) OnLaserSignal(*device);
     return true;
   });
   return how == ThreadEvents::LoopEnd::kFailed ? 0 : 1;
-}
-
-int DispatchImagerBarcode() {
-  SetThreadPriorityCe(1);
-  int passed = 0;
-  if (ImagerDataQueue.IsEmpty() || ImagerTypeQueue.IsEmpty()) {
-    ImagerDataQueue.Clear();
-    ImagerTypeQueue.Clear();
-  } else {
-    char* text = ImagerDataQueue.PopFront();
-    char* type = ImagerTypeQueue.PopFront();
-    if (text && type) {
-      AcceptBarcode(text, uint32_t(std::strlen(text)), int32_t(static_cast<signed char>(type[0])));
-      passed = 1;
-    }
-    ImagerDataQueue.Release(text);
-    ImagerTypeQueue.Release(type);
-  }
-  SetThreadPriorityCe(3);
-  return passed;
 }

@@ -14,7 +14,6 @@ enum : unsigned {
   UM_CREATE_COUNTER = kWedgeMessageBase + 0x03,  // sent (not posted) by the data path
   UM_ACTIVATE_READER = kWedgeMessageBase + 0x05,   // posted by WM_CREATE
   UM_TOGGLE_BULK = kWedgeMessageBase + 0x06,       // ToggleBulkModeThread
-  UM_IMAGER_DATA = kWedgeMessageBase + 0x07,       // ImagerReadThread: a barcode is queued
   UM_SETTINGS_CHANGED = kWedgeMessageBase + 0x08,  // SettingsWatchThread: SARNU.INI changed and is quiet
   UM_READER_START = kWedgeMessageBase + 0x65,      // DataReader client requests
   UM_READER_STOP = kWedgeMessageBase + 0x66,

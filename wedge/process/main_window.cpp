@@ -16,7 +16,10 @@
 #include "setup_programs.h"
 #include "shell.h"
 #include "stage_stamps.h"
+#include "trigger_rules.h"
 #include "wedge_messages.h"
+
+static_assert(IDD_COUNTER == kCounterDialogId, "the counter's dialog is the one in Sarnu.rc");
 
 namespace {
 
@@ -195,10 +198,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnTriggerKey(wParam, lParam);
       return 0;
     case UM_LZR_READ:
-      if (wParam == 1) ReadLaserBarcodes();
-      return 0;
-    case UM_IMAGER_DATA:
-      DispatchImagerBarcode();
+      if (wParam == 1 && g_scanDevice) ReadLaserBarcodes(*g_scanDevice);
       return 0;
     case UM_CREATE_COUNTER:
       CreateCounterWindow();

@@ -18,6 +18,7 @@
 #include "scan_device.h"
 #include "settings.h"
 #include "short_threads.h"
+#include "terminal_model.h"
 #include "thread_priority.h"
 #include "wedge_events.h"
 #include "wedge_messages.h"
@@ -61,17 +62,6 @@ void PlayBuzzerPair(int32_t firstFrequency, int32_t secondFrequency) {
 }
 
 }  // namespace
-
-bool ModelHasBuzzer(uint32_t modelCode) { return modelCode >= 7 && modelCode <= 16; }
-
-bool ModelHasVibrator(uint32_t modelCode) {
-  return modelCode == 7 ||
-         (modelCode >= 9 && modelCode <= 16 && modelCode != 10 && modelCode != 11);
-}
-
-int32_t BulkIndicatorColour(uint32_t modelCode) {
-  return modelCode == 4 || modelCode == 7 || (modelCode >= 9 && modelCode <= 16) ? 13 : 3;
-}
 
 int SignalGoodRead() {
   SetThreadPriorityCe(1);

@@ -49,9 +49,3 @@ void StartToggleBulkModeThread();
 // rising buzzer pair and the aimer back on when AimerMode asks (on), or the
 // LED off and a falling pair (off).
 void ToggleBulkMode();
-
-// Device capabilities by terminal model that the signals depend on.
-bool ModelHasBuzzer(uint32_t modelCode);
-bool ModelHasVibrator(uint32_t modelCode);
-// The steady bulk-mode LED colour: 13 on the models with that LED, else 3.
-int32_t BulkIndicatorColour(uint32_t modelCode);

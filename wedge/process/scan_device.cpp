@@ -8,28 +8,14 @@
 
 #include "device_libraries.h"
 #include "ini_file.h"
-#include "notifications.h"
 #include "reader_input.h"
 #include "process_globals.h"
 #include "settings.h"
 #include "settings_records.h"
+#include "terminal_model.h"
 #include "terminal_settings.h"
 
 ScanDevice* g_scanDevice = nullptr;
-uint32_t KeepDecoding = 0;
-
-namespace {
-
-// Never destroyed: an imager decode may still ask it while the process's
-// statics go.
-Lock& LastingLock() {
-  alignas(Lock) static unsigned char storage[sizeof(Lock)];
-  return *new (storage) Lock;
-}
-
-}  // namespace
-
-Lock& KeepDecodingLock = LastingLock();
 
 ScanDevice::ScanDevice(HWND mainWindow)
     : ScanningKeys(0),
@@ -38,17 +24,10 @@ ScanDevice::ScanDevice(HWND mainWindow)
       LzrBuzzer(0),
       PixBuzzer(0),
       Vibrator(0),
-      SuffixChar(0),
-      BufferType(0),
       Focus(0),
       SwingAngle(0),
-      ScanTimeout(0),
-      BulkActive(0),
-      AimerActive(0),
       IsOpen(0),
       InCamMode(0),
-      Scanning(0),
-      ScanStarts(0),
       StartedEvent(nullptr),
       StoppedEvent(nullptr),
       CamModeActiveEvent(nullptr),
@@ -136,8 +115,6 @@ int Fail(const wchar_t* text) {
   return 0;
 }
 
-bool InRange(uint32_t model, uint32_t low, uint32_t high) { return model >= low && model <= high; }
-
 // The imager's own settings file; false when the device cannot say where.
 bool ImagerSettingsPath(WCHAR (&path)[kDvcSystemNameUnits]) {
   path[0] = 0;
@@ -148,16 +125,6 @@ bool ImagerSettingsPath(WCHAR (&path)[kDvcSystemNameUnits]) {
 }
 
 }  // namespace
-
-bool ModelHasFocusControl(uint32_t model) { return model == 7 || InRange(model, 9, 16); }
-
-bool ModelUsesKeyLayoutB(uint32_t model) { return model == 11 || InRange(model, 13, 15); }
-
-uint32_t ImagerScanningKeys(uint32_t model) {
-  uint32_t keys = model == 7 || InRange(model, 9, 16) ? 0x103 : 0x003;
-  if (model == 7 || InRange(model, 10, 13) || model == 16) keys |= 0x080;
-  return keys;
-}
 
 void ScanDevice::ReleaseUserKey(int hardwareKey) {
   const int32_t state = g_DvcLib.DvcGetUserDefineKeyState();
@@ -468,6 +435,9 @@ int ScanDevice::EnterCamMode() {
     if (g_LZReadLib.LZRSetSuffixChar(4) == 0) SuffixChar = 4;
   }
   if (g_settings) {
+    // The output thread may be filtering with this record: it changes under
+    // the records lock, so a barcode is framed wholly before or after.
+    LockHolder hold(RecordsLock());
     // Held only until the next Load, which every activation does.
     ClearProfiles();
     g_settings->SetBulkEnable(0);

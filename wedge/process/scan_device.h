@@ -5,14 +5,13 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 
-#include "lock.h"
+#include "reader_state.h"
 
 enum : int { kTriggerKeyTableSize = 255 };
 
-class ScanDevice {
+class ScanDevice : public ReaderState {
  public:
   // Fields at their initial values; KeepDecoding set to 1; the three state
   // events created (CamModeActive and Started reset, Stopped set). The reader
@@ -95,21 +94,13 @@ class ScanDevice {
   uint8_t LzrBuzzer;
   uint32_t PixBuzzer;
   uint32_t Vibrator;
-  uint8_t SuffixChar;
-  uint8_t BufferType;
+  // SuffixChar, BufferType, ScanTimeout, BulkActive, AimerActive, Scanning
+  // and ScanStarts are the ReaderState the data path reads.
   uint32_t Focus;
   uint32_t SwingAngle;
-  uint32_t ScanTimeout;
-  uint32_t BulkActive;
-  uint32_t AimerActive;
   uint32_t IsOpen;
   // Set by EnterCamMode, cleared by every activation and deactivation.
   uint32_t InCamMode;
-  uint32_t Scanning;
-  // Scans started so far. A bulk run's end notes it, so that the forget
-  // timer can tell a new scan of the same run from the run's own scan whose
-  // stop has not (or could not) come yet.
-  std::atomic<uint32_t> ScanStarts;
   HANDLE StartedEvent;
   HANDLE StoppedEvent;
   HANDLE CamModeActiveEvent;
@@ -126,17 +117,7 @@ class ScanDevice {
 // The process's reader object; null before start-up step 6 and after exit.
 extern ScanDevice* g_scanDevice;
 
-// Whether the imager's blocking decode goes on; written under its lock.
-extern uint32_t KeepDecoding;
-extern Lock& KeepDecodingLock;
-
 // DataReader state event names.
 inline constexpr wchar_t kStartedEventName[] = L"DataReader_Event_Started";
 inline constexpr wchar_t kStoppedEventName[] = L"DataReader_Event_Stopped";
 inline constexpr wchar_t kCamModeActiveEventName[] = L"DataReader_Event_CamModeActive";
-
-// What the terminal model has, by ModelCode (buzzer, vibrator and the bulk
-// LED colour are with the signals, in notifications.h).
-bool ModelHasFocusControl(uint32_t model);    // laser focus and swing angle
-bool ModelUsesKeyLayoutB(uint32_t model);     // else layout A
-uint32_t ImagerScanningKeys(uint32_t model);  // 0x003 or 0x103, plus 0x080 on some

@@ -12,6 +12,7 @@
 #include "scan_device.h"
 #include "settings.h"
 #include "settings_records.h"
+#include "terminal_model.h"
 #include "terminal_settings.h"
 
 const wchar_t* SetupProgramPath(WORD command, int scannerType) {

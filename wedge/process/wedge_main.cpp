@@ -29,6 +29,7 @@
 #include "shell.h"
 #include "short_threads.h"
 #include "stage_stamps.h"
+#include "trigger_rules.h"
 #include "wedge_events.h"
 #include "wedge_messages.h"
 
@@ -87,6 +88,7 @@ void ReleaseScanDevice() {
   if (!g_scanDevice) return;
   if (g_scanDevice->Scanning) g_scanDevice->StopScan();
   if (g_scanDevice->IsOpen) g_scanDevice->Close();
+  g_reader = nullptr;
   delete g_scanDevice;
   g_scanDevice = nullptr;
 }
@@ -172,11 +174,8 @@ bool WaitForThreads() {
 void ReleaseQueues() {
   ClearBulkRun();
   ComparisonQueue.Destroy();
-  BlockQueue* const rest[] = {&OutputQueue, &ImagerDataQueue, &ImagerTypeQueue};
-  for (BlockQueue* queue : rest) {
-    queue->Clear();
-    queue->Destroy();
-  }
+  OutputQueue.Clear();
+  OutputQueue.Destroy();
 }
 
 int RunMessageLoop(HACCEL accelerators) {
@@ -254,9 +253,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
 
   g_scanDevice = new (std::nothrow) ScanDevice(MainWindow);
   if (!g_scanDevice) return AbandonStartUp(mutex);
-  SetOutputReaderValues(&g_scanDevice->SuffixChar, &g_scanDevice->BufferType);
+  g_reader = g_scanDevice;
+  SetOutputBufferType(&g_scanDevice->BufferType);
   SetClipboardOwner(MainWindow);
-  g_dataPathNotices = {QueueGoodReadSignals, MakeCounterOnMainWindow};
+  SetCounterOwner(g_hInstance, MainWindow);
+  g_dataPathNotices = {QueueGoodReadSignals, MakeCounterOnMainWindow, EndRunAtLimit, EndPressScan};
 
   HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
 
