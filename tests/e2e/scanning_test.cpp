@@ -106,14 +106,16 @@ TEST_F(Scanning, LaserType512LosesItsLeadingGroupSeparator) {
 }
 
 // An empty replacement ends a GS1 text at its first FNC1; a NUL the barcode
-// carries ends it too. Both are typed up to there, as the preview shows.
+// carries ends it too. Both are typed up to there, as the preview shows, and
+// each is followed by its suffix, which the reader appended behind the whole
+// read.
 TEST_F(Scanning, TextEndsAtAnEmptiedFnc1OrANul) {
   ASSERT_NO_FATAL_FAILURE(Start("laser", "[Filter]\r\nReplaceFNC1Enable=1\r\nReplaceFNC1=\r\n"));
   Queue(L"--type 512 \\x1D0112345\\x1D10AB");
   session_.Pull();
   Queue(L"12\\x00345");
   session_.Pull();
-  EXPECT_EQ(L"0112345\r\n12", Typed(L"0112345\r\n12"));
+  EXPECT_EQ(L"0112345\r\n12\r\n", Typed(L"0112345\r\n12\r\n"));
 }
 
 TEST_F(Scanning, ImagerDecodesOnceAndTheNextBarcodeWaitsForTheNextPress) {
