@@ -94,7 +94,7 @@ TEST_F(CheckTest, ReportsEachKindOfProblem) {
        "profile cannot set it, ignored"},
       {"[Profile.a]\nTypes=1\nBulkLimit=5",
        "3: Profile.a.BulkLimit: not a key of profiles, ignored (they take the [Filter] keys, "
-       "KeyboardLayout, KeyDelay and KeepClipboard)"},
+       "KeyboardLayout, KeyDelay, KeepClipboard and CodeIdPrefix)"},
       {"[Profile.a]\nTypes=1\nKeyDelay=80", "3: Profile.a.KeyDelay: value 80 is clamped to 50"},
       {"[Profile.a]\nTypes=1\ntypes=2",
        "3: Profile.a.Types: repeated key, ignored (the first is at line 2)"},
@@ -103,9 +103,9 @@ TEST_F(CheckTest, ReportsEachKindOfProblem) {
        "3: [profile.A]: second section of this name, ignored (the first is at line 1)"},
       {"[Profile.a]\nPrograms=;\nPreamble=",
        "1: [Profile.a]: names no program, type or setting, ignored"},
-      {"[Profile.a]\nTypes=1;0x1D",
-       "2: Profile.a.Types: \"0x1D\" is not a type code (a whole number of 32 bits): the profile "
-       "is ignored"},
+      {"[Profile.a]\nTypes=1;0x1D;]C1",
+       "2: Profile.a.Types: \"0x1D\" is not a type code (a whole number of 32 bits) or an "
+       "identifier (such as ]C1): the profile is ignored"},
       {"[Profile.a]\nPrograms=a.exe; C:a.exe",
        "2: Profile.a.Programs: \"C:a.exe\" has a path and never matches: programs are named by "
        "file name alone"},

@@ -152,7 +152,7 @@ void OnProfileKey(Walk* walk, const std::string& keyName, const char16_t* value,
     } else {
       Report(walk, subject,
              "not a key of profiles, ignored (they take the [Filter] keys, KeyboardLayout, "
-             "KeyDelay and KeepClipboard)");
+             "KeyDelay, KeepClipboard and CodeIdPrefix)");
     }
     return;
   }

@@ -201,11 +201,14 @@ std::string ClipboardText(const char* output) {
 }
 
 // `record` replaces the FNC1 characters, as the wedge does before the
-// program in front is known; `filter` (the main record or a profile's)
-// filters the text.
-std::string PreviewOne(const Settings& record, const Settings& filter,
-                       const PreviewRequest& request, const std::string& barcode, char* raw,
-                       char* output) {
+// program in front is known; the record the profiles choose for `program`
+// filters the text. Without --program the barcode goes to a program that
+// cannot be named, which only a profile without Programs takes; the line then
+// names the profile only when one does, so a file without such profiles
+// previews exactly as before.
+std::string PreviewOne(const Settings& record, const Profiles& profiles,
+                       const PreviewRequest& request, const std::u16string& program,
+                       const std::string& barcode, char* raw, char* output) {
   // The reader's side: the raw text as the reader library hands it over.
   std::memset(raw, 0, kFilterBufferSize + 1);
   std::memcpy(raw, barcode.data(), barcode.size());
@@ -220,11 +223,20 @@ std::string PreviewOne(const Settings& record, const Settings& filter,
   ReplaceFnc1(record, &read);
 
   // The output thread's side.
+  const size_t index = profiles.Find(program.c_str(), read.type, read.fnc1First);
+  std::string chosen;
+  if (index < profiles.Count()) {
+    chosen = "profile=\"" + Escaped(Utf8(profiles.At(index).name).c_str()) + "\" ";
+  } else if (request.program != nullptr) {
+    chosen = "profile=none ";
+  }
+  const Settings& filter = index < profiles.Count() ? *profiles.At(index).record : record;
   std::memset(output, 0, kFilterBufferSize);
-  if (ApplyFilter(filter, &read, output) == 0) return "send=0";
+  if (ApplyFilter(filter, &read, output) == 0) return chosen + "send=0";
   const char* suffix = read.suffix;
 
-  std::string line = "send=1 suffix=\"" + Escaped(suffix) + "\" output=\"" + Escaped(output) + "\"";
+  std::string line =
+      chosen + "send=1 suffix=\"" + Escaped(suffix) + "\" output=\"" + Escaped(output) + "\"";
   std::string keys;
   if (request.bufferType == kBufferTypeClipboard) {
     line += " clipboard=\"" + ClipboardText(output) + "\"";
@@ -248,28 +260,15 @@ int RunPreview(const Io& io, int argc, char** argv) {
 
   Settings record(request.scannerType, path, u"");
   Profiles profiles(record);
-  std::string chosen;
-  const Settings* filter = &record;
-  // Without --program the barcode goes to a program that cannot be named,
-  // which only a profile without Programs takes; the line then names the
-  // profile only when one does, so a file without such profiles previews
-  // exactly as before.
   profiles.Load(path);
   const std::u16string program = request.program ? Utf16(request.program) : u"";
-  const size_t index = profiles.Find(program.c_str(), request.typeCode);
-  filter = &profiles.For(program.c_str(), request.typeCode);
-  if (index < profiles.Count()) {
-    chosen = "profile=\"" + Escaped(Utf8(profiles.At(index).name).c_str()) + "\" ";
-  } else if (request.program != nullptr) {
-    chosen = "profile=none ";
-  }
   // The queued copy and the output buffer of the output thread.
   std::vector<char> raw(kFilterBufferSize + 1);
   std::vector<char> output(kFilterBufferSize);
   for (const std::string& barcode : request.barcodes) {
     const std::string line =
-        PreviewOne(record, *filter, request, barcode, raw.data(), output.data());
-    std::fprintf(io.out, "%s%s\n", chosen.c_str(), line.c_str());
+        PreviewOne(record, profiles, request, program, barcode, raw.data(), output.data());
+    std::fprintf(io.out, "%s\n", line.c_str());
   }
   return kExitOk;
 }

@@ -79,7 +79,7 @@ void OutputOne(char* item, Barcode& barcode) {
   TypingExtras extras;
   if (barcode.text && g_settings) {
     LockHolder hold(RecordsLock());
-    const Settings& record = RecordFor(barcode.type);
+    const Settings& record = RecordFor(barcode.type, barcode.fnc1First);
     send = ApplyFilter(record, &barcode, g_outputBuffer);
     extras = TypingExtrasOf(record);
   }

@@ -76,10 +76,10 @@ Lock& RecordsLock() {
   return *lock;
 }
 
-const Settings& RecordFor(int32_t type) {
+const Settings& RecordFor(int32_t type, bool fnc1First) {
   if (!g_profiles || g_profiles->Count() == 0) return *g_settings;
   ForegroundProgram(g_programInFront, MAX_PATH);
-  return g_profiles->For(g_programInFront, type);
+  return g_profiles->For(g_programInFront, type, fnc1First);
 }
 
 void LoadSettingsAndProfiles() {
