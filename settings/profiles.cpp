@@ -32,6 +32,14 @@ constexpr size_t kFieldTotal = 0 SARNU_SETTINGS_FIELDS(SARNU_COUNT_FIELD);
 // order, then these two.
 constexpr size_t kProgramsSlot = kFieldTotal;
 constexpr size_t kTypesSlot = kFieldTotal + 1;
+constexpr size_t kKeyMapSlot = kFieldTotal + 2;  // then one for each byte of the map
+
+// "KeyMap.1D": the map's byte; false for any other key.
+bool KeyMapKey(const char16_t* key, size_t length, unsigned char* byte) {
+  const size_t prefix = 7;
+  return length > prefix && WideEqualNoCaseN(key, u"KeyMap.", prefix) &&
+         ParseKeyMapName(key + prefix, length - prefix, byte);
+}
 
 bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
@@ -147,7 +155,7 @@ struct Profiles::Section {
   const char16_t* types;
   size_t typesLength;
   size_t typesLine;
-  bool seen[kFieldTotal + 2];
+  bool seen[kKeyMapSlot + kKeyMapSlots];
 };
 
 bool ProfileHeaderName(const IniLine& line, const char16_t** name, size_t* length) {
@@ -169,7 +177,8 @@ bool IsProfileField(const FieldInfo& info) {
   return info.offset == offsetof(Settings, KeyboardLayout) ||
          info.offset == offsetof(Settings, KeyDelay) ||
          info.offset == offsetof(Settings, KeepClipboard) ||
-         info.offset == offsetof(Settings, CodeIdPrefix);
+         info.offset == offsetof(Settings, CodeIdPrefix) ||
+         info.offset == offsetof(Settings, KeyTokens);
 }
 
 Profiles::Profiles(const Settings& main) : main_(main), profiles_(), count_(0) {}
@@ -239,7 +248,10 @@ bool Profiles::Load(const char16_t* iniPath, ProfileNoteFunction note, void* con
     if (!inSection || !IniLineKeyValue(line, &key, &keyLength, &value, &valueLength)) continue;
     const FieldInfo* info = nullptr;
     size_t slot;
-    if (IsKey(key, keyLength, u"Programs")) {
+    unsigned char mapped = 0;
+    if (KeyMapKey(key, keyLength, &mapped)) {
+      slot = kKeyMapSlot + size_t(KeyMapSlot(mapped));
+    } else if (IsKey(key, keyLength, u"Programs")) {
       slot = kProgramsSlot;
     } else if (IsKey(key, keyLength, u"Types")) {
       slot = kTypesSlot;
@@ -260,6 +272,9 @@ bool Profiles::Load(const char16_t* iniPath, ProfileNoteFunction note, void* con
       section.types = value;
       section.typesLength = valueLength;
       section.typesLine = lineNumber;
+    } else if (slot >= kKeyMapSlot) {
+      section.setsAKey = true;
+      if (section.record) section.record->SetKeyMapFromIni(key + 7, 2, value, valueLength);
     } else {
       section.setsAKey = true;
       if (section.record) section.record->SetFromIni(*info, value, valueLength);

@@ -13,7 +13,8 @@
 //             as read, FNC1 first or not); missing or empty: any type
 //   any key of [Filter] except ReplaceFNC1Enable and ReplaceFNC1 (FNC1 is
 //   replaced before the program in front is known), and KeyboardLayout,
-//   KeyDelay, KeepClipboard and CodeIdPrefix: each replaces the main record's value for
+//   KeyDelay, KeepClipboard, CodeIdPrefix and KeyTokens, and KeyMap.XX
+//   for the line XX of [KeyMap]: each replaces the main record's value for
 //   the barcodes the profile takes, read exactly as the main section's key.
 //   A key missing or empty replaces nothing.
 //

@@ -69,6 +69,13 @@ INSTANTIATE_TEST_SUITE_P(
                    4,
                    {L"caf\\xE9 \\xC4\\xFC\\x0D"},
                    L"caf\u00e9 \u00c4\u00fc\r\n"},
+        TypingCase{"KeyMapTypesGroupSeparatorAsText",
+                   "[Filter]\r\nPreambleEnable=0\r\nPostambleEnable=0\r\n[KeyMap]\r\n"
+                   "1D=text:{GS}\r\n",
+                   0,
+                   4,
+                   {L"10LOT42\\x1D21SN7\\x0D"},
+                   L"10LOT42{GS}21SN7\r\n"},
         TypingCase{"ClipboardPastesThenTypesTheSuffix",
                    kPlainIni,
                    3,

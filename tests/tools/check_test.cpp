@@ -94,8 +94,14 @@ TEST_F(CheckTest, ReportsEachKindOfProblem) {
        "profile cannot set it, ignored"},
       {"[Profile.a]\nTypes=1\nBulkLimit=5",
        "3: Profile.a.BulkLimit: not a key of profiles, ignored (they take the [Filter] keys, "
-       "KeyboardLayout, KeyDelay, KeepClipboard and CodeIdPrefix)"},
+       "KeyboardLayout, KeyDelay, KeepClipboard, CodeIdPrefix, KeyTokens and KeyMap.XX)"},
       {"[Profile.a]\nTypes=1\nKeyDelay=80", "3: Profile.a.KeyDelay: value 80 is clamped to 50"},
+      {"[KeyMap]\n1E=key:F25",
+       "2: KeyMap.1E: \"key:F25\" names no key the wedge knows, the byte is typed as without a "
+       "map"},
+      {"[KeyMap]\n20=drop", "2: KeyMap.20: not a byte of the key map (00 to 1F, or 7F), ignored"},
+      {"[Profile.a]\nTypes=1\nKeyMap.04=ctrl:12",
+       "3: Profile.a.KeyMap.04: \"ctrl:12\" takes one letter, the byte is typed as without a map"},
       {"[Profile.a]\nTypes=1\ntypes=2",
        "3: Profile.a.Types: repeated key, ignored (the first is at line 2)"},
       {"[Profile.]\nTypes=1", "1: [Profile.]: profile without a name, ignored"},

@@ -200,6 +200,45 @@ std::string ClipboardText(const char* output) {
   return Escaped(utf8.data(), utf8.size());
 }
 
+// The key events of one barcode's typing, as the output thread sends them;
+// through the clipboard each paste's text (joined, as the clipboard held
+// them one after the other) and its Ctrl+V. A pause shows as "(N ms)".
+struct PreviewTyping {
+  bool clipboard = false;
+  std::string keys;
+  std::string pending;  // text gathered for the next paste
+  std::string pasted;
+
+  void Flush() {
+    if (pending.empty()) return;
+    pasted += ClipboardText(pending.c_str());
+    pending.clear();
+    KeyEvent paste[kPasteEventCount];
+    PasteKeyEvents(paste);
+    AppendKeyEvents(paste, kPasteEventCount, &keys);
+  }
+  static void OnText(void* context, const char* text, size_t length) {
+    PreviewTyping& t = *static_cast<PreviewTyping*>(context);
+    const std::string run(text, length);
+    if (t.clipboard) {
+      t.pending += run;
+    } else {
+      AppendTypedText(run.c_str(), &t.keys);
+    }
+  }
+  static void OnKey(void* context, uint8_t virtualKey, bool ctrl) {
+    PreviewTyping& t = *static_cast<PreviewTyping*>(context);
+    t.Flush();
+    KeyEvent events[kMaxKeyEventsPerCharacter];
+    AppendKeyEvents(events, KeyEventsForKey(virtualKey, ctrl, events), &t.keys);
+  }
+  static void OnPause(void* context, uint32_t ms) {
+    PreviewTyping& t = *static_cast<PreviewTyping*>(context);
+    t.Flush();
+    t.keys += (t.keys.empty() ? "(" : " (") + std::to_string(ms) + " ms)";
+  }
+};
+
 // `record` replaces the FNC1 characters, as the wedge does before the
 // program in front is known; the record the profiles choose for `program`
 // filters the text. Without --program the barcode goes to a program that
@@ -232,20 +271,19 @@ std::string PreviewOne(const Settings& record, const Profiles& profiles,
   }
   const Settings& filter = index < profiles.Count() ? *profiles.At(index).record : record;
   std::memset(output, 0, kFilterBufferSize);
-  if (ApplyFilter(filter, &read, output) == 0) return chosen + "send=0";
+  OutputParts parts = {};
+  if (ApplyFilter(filter, &read, output, &parts) == 0) return chosen + "send=0";
   const char* suffix = read.suffix;
 
   std::string line =
       chosen + "send=1 suffix=\"" + Escaped(suffix) + "\" output=\"" + Escaped(output) + "\"";
-  std::string keys;
-  if (request.bufferType == kBufferTypeClipboard) {
-    line += " clipboard=\"" + ClipboardText(output) + "\"";
-    KeyEvent paste[kPasteEventCount];
-    PasteKeyEvents(paste);
-    AppendKeyEvents(paste, kPasteEventCount, &keys);
-  } else {
-    AppendTypedText(output, &keys);
-  }
+  PreviewTyping typing;
+  typing.clipboard = request.bufferType == kBufferTypeClipboard;
+  WalkTyping(filter.KeyTokens != 0, filter.KeyMap, output, parts,
+             {&typing, PreviewTyping::OnText, PreviewTyping::OnKey, PreviewTyping::OnPause});
+  typing.Flush();
+  if (typing.clipboard) line += " clipboard=\"" + typing.pasted + "\"";
+  std::string keys = typing.keys;
   AppendTypedText(suffix, &keys);
   return line + " keys=" + keys;
 }

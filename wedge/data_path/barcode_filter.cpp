@@ -98,7 +98,7 @@ void ModifyCase(Span* t, int mode) {
 
 }  // namespace
 
-int ApplyFilter(const Settings& settings, Barcode* barcode, char* output) {
+int ApplyFilter(const Settings& settings, Barcode* barcode, char* output, OutputParts* parts) {
   Span text = {barcode->text, BoundedLength(barcode->text, barcode->length)};
   SymbologyId id = {{0, 0, 0, 0}, false};
   if (settings.CodeIdPrefix) {
@@ -142,5 +142,6 @@ int ApplyFilter(const Settings& settings, Barcode* barcode, char* output) {
   std::memcpy(out, post, postLength);
   out += postLength;
   *out = 0;
+  if (parts) *parts = {preLength, idLength, text.length, postLength};
   return 1;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "barcode.h"
+#include "typing_plan.h"
 
 class Settings;
 
@@ -21,4 +22,6 @@ enum : size_t { kFilterBufferSize = 8192 };
 // not touched. Returns 1 when there is text to send, 0 when nothing at all is
 // to be sent: the text ended empty, or the result would not fit in the
 // output buffer (a cut barcode would be a wrong barcode).
-int ApplyFilter(const Settings& settings, Barcode* barcode, char* output);
+// `parts` (optional) receives the lengths of the output's four parts.
+int ApplyFilter(const Settings& settings, Barcode* barcode, char* output,
+                OutputParts* parts = nullptr);

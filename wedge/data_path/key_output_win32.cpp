@@ -46,28 +46,97 @@ uint8_t ReadValue(const uint8_t* value) { return value ? *value : 0; }
 
 const WCHAR* W(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
 
-// With KeyDelay every character but the barcode's first waits its pause, in
-// which Exit ends the typing at once; without it this is the plain loop of
-// the described typing.
-void TypeText(const char* text, const TypingExtras& extras, bool* typedBefore) {
-  for (const char* p = text; *p; ++p) {
-    if (extras.keyDelayMs && *typedBefore) {
-      if (g_exitRequested) return;
-      if (!g_endEvent) {
-        Sleep(extras.keyDelayMs);
-      } else if (WaitForSingleObject(g_endEvent, extras.keyDelayMs) == WAIT_OBJECT_0) {
-        return;
-      }
-    }
-    *typedBefore = true;
-    if (extras.layoutKeys) {
+// One barcode's typing, step by step (typing_plan.h). With KeyDelay every
+// character and key but the barcode's first waits its pause, and a pause of
+// that or of a {DELAY} token that Exit ends stops the typing: nothing more
+// of the barcode goes out. Without KeyDelay, tokens and a key map this is
+// the plain loop of the described typing. Through the clipboard the text
+// runs are gathered and pasted, once before each key or pause and once at
+// the end.
+struct Typing {
+  TypingExtras extras;
+  bool clipboard;
+  bool typedBefore;
+  bool stopped;
+  size_t pasteLength;
+};
+
+// Used by the output thread only; static so that typing allocates nothing.
+char g_pasteBuffer[kFilterBufferSize];
+KeyMapSetting g_keyMap;
+
+// Waits `ms` unless the wedge ends meanwhile; false when it ends.
+bool PauseTyping(DWORD ms) {
+  if (g_exitRequested) return false;
+  if (!g_endEvent) {
+    Sleep(ms);
+    return true;
+  }
+  return WaitForSingleObject(g_endEvent, ms) != WAIT_OBJECT_0;
+}
+
+// The pause before the next character or key; false when the typing stops.
+bool BeforeNext(Typing& t) {
+  if (t.stopped) return false;
+  if (t.extras.keyDelayMs && t.typedBefore && !PauseTyping(t.extras.keyDelayMs)) {
+    t.stopped = true;
+    return false;
+  }
+  t.typedBefore = true;
+  return true;
+}
+
+void TypeRun(Typing& t, const char* text, size_t length) {
+  for (size_t i = 0; i < length && text[i]; ++i) {
+    if (!BeforeNext(t)) return;
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (t.extras.layoutKeys) {
       KeyEvent events[kMaxKeyEventsPerCharacter];
-      const size_t n = LayoutKeyEventsForCharacter(static_cast<unsigned char>(*p), events);
-      for (size_t i = 0; i < n; ++i) SendKeyEvent(events[i]);
+      const size_t n = LayoutKeyEventsForCharacter(c, events);
+      for (size_t k = 0; k < n; ++k) SendKeyEvent(events[k]);
     } else {
-      TypeCharacter(static_cast<unsigned char>(*p));
+      TypeCharacter(c);
     }
   }
+}
+
+void FlushPaste(Typing& t) {
+  if (t.pasteLength == 0 || t.stopped) return;
+  g_pasteBuffer[t.pasteLength] = 0;
+  t.pasteLength = 0;
+  t.typedBefore = true;
+  if (t.extras.keepClipboard) {
+    if (!PasteKeepingClipboard(g_pasteBuffer)) TypeRun(t, g_pasteBuffer, kFilterBufferSize);
+  } else {
+    // The paste goes out even when the copy failed: the user then gets what
+    // the clipboard held, which is how the reader's own clipboard mode acts.
+    CopyToClipboard(g_pasteBuffer);
+    SendPaste();
+  }
+}
+
+void OnText(void* context, const char* text, size_t length) {
+  Typing& t = *static_cast<Typing*>(context);
+  if (!t.clipboard) return TypeRun(t, text, length);
+  for (size_t i = 0; i < length && text[i]; ++i) {
+    if (t.pasteLength == kFilterBufferSize - 1) FlushPaste(t);
+    g_pasteBuffer[t.pasteLength++] = text[i];
+  }
+}
+
+void OnKey(void* context, uint8_t virtualKey, bool ctrl) {
+  Typing& t = *static_cast<Typing*>(context);
+  FlushPaste(t);
+  if (!BeforeNext(t)) return;
+  KeyEvent events[kMaxKeyEventsPerCharacter];
+  const size_t n = KeyEventsForKey(virtualKey, ctrl, events);
+  for (size_t k = 0; k < n; ++k) SendKeyEvent(events[k]);
+}
+
+void OnPause(void* context, uint32_t ms) {
+  Typing& t = *static_cast<Typing*>(context);
+  FlushPaste(t);
+  if (!t.stopped && !PauseTyping(ms)) t.stopped = true;
 }
 
 // Filters and sends one queued barcode; the item is released as soon as the
@@ -76,37 +145,30 @@ void TypeText(const char* text, const TypingExtras& extras, bool* typedBefore) {
 void OutputOne(char* item, Barcode& barcode) {
   std::memset(g_outputBuffer, 0, sizeof g_outputBuffer);
   int send = 0;
-  TypingExtras extras;
+  Typing typing = {};
+  OutputParts parts = {};
+  bool keyTokens = false;
   if (barcode.text && g_settings) {
     LockHolder hold(RecordsLock());
     const Settings& record = RecordFor(barcode.type, barcode.fnc1First);
-    send = ApplyFilter(record, &barcode, g_outputBuffer);
-    extras = TypingExtrasOf(record);
+    send = ApplyFilter(record, &barcode, g_outputBuffer, &parts);
+    typing.extras = TypingExtrasOf(record);
+    // Copied: the record may be reloaded while this barcode is typed.
+    keyTokens = record.KeyTokens != 0;
+    g_keyMap = record.KeyMap;
   }
   StampStage(kStageFiltered);
   OutputQueue.Release(item);
   if (send == 0) return;
-  if (extras.layoutKeys) TakeForegroundLayout();
-  bool typedBefore = false;
-  if (ReadValue(g_bufferType) == kBufferTypeClipboard) {
-    typedBefore = true;
-    if (extras.keepClipboard) {
-      if (!PasteKeepingClipboard(g_outputBuffer)) TypeText(g_outputBuffer, extras, &typedBefore);
-    } else {
-      // The paste goes out even when the copy failed: the user then gets what
-      // the clipboard held, which is how the reader's own clipboard mode acts.
-      CopyToClipboard(g_outputBuffer);
-      SendPaste();
-    }
-  } else {
-    TypeText(g_outputBuffer, extras, &typedBefore);
-  }
-  TypeText(barcode.suffix, extras, &typedBefore);
+  if (typing.extras.layoutKeys) TakeForegroundLayout();
+  typing.clipboard = ReadValue(g_bufferType) == kBufferTypeClipboard;
+  WalkTyping(keyTokens, g_keyMap, g_outputBuffer, parts, {&typing, OnText, OnKey, OnPause});
+  FlushPaste(typing);
+  TypeRun(typing, barcode.suffix, sizeof barcode.suffix);
   StampStage(kStageKeysSent);
 }
 
 }  // namespace
-
 
 void SetOutputBufferType(const uint8_t* bufferType) { g_bufferType = bufferType; }
 
