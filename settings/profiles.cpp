@@ -178,7 +178,8 @@ bool IsProfileField(const FieldInfo& info) {
          info.offset == offsetof(Settings, KeyDelay) ||
          info.offset == offsetof(Settings, KeepClipboard) ||
          info.offset == offsetof(Settings, CodeIdPrefix) ||
-         info.offset == offsetof(Settings, KeyTokens);
+         info.offset == offsetof(Settings, KeyTokens) ||
+         info.offset == offsetof(Settings, FocusGuard);
 }
 
 Profiles::Profiles(const Settings& main) : main_(main), profiles_(), count_(0) {}

@@ -12,10 +12,11 @@
 //             such as "]C1" (symbology_ids.h; the identifier of the barcode
 //             as read, FNC1 first or not); missing or empty: any type
 //   any key of [Filter] except ReplaceFNC1Enable and ReplaceFNC1 (FNC1 is
-//   replaced before the program in front is known), and KeyboardLayout,
-//   KeyDelay, KeepClipboard, CodeIdPrefix and KeyTokens, and KeyMap.XX
-//   for the line XX of [KeyMap]: each replaces the main record's value for
-//   the barcodes the profile takes, read exactly as the main section's key.
+//   replaced before the program in front is known), KeyboardLayout,
+//   KeyDelay, KeepClipboard, CodeIdPrefix, KeyTokens and FocusGuard, and
+//   KeyMap.XX for the line XX of [KeyMap]: each replaces the main record's
+//   value for the barcodes the profile takes, read exactly as the main
+//   section's key.
 //   A key missing or empty replaces nothing.
 //
 // How a file is read, where it is unusual:

@@ -81,4 +81,5 @@
   X(Extension, OtherSettings, KeyDelay, U8, 0, 0, 50)                          \
   X(Extension, OtherSettings, KeepClipboard, Flag, 0, 0, 1)                    \
   X(Extension, OtherSettings, CodeIdPrefix, Flag, 0, 0, 1)                     \
-  X(Extension, OtherSettings, KeyTokens, Flag, 0, 0, 1)
+  X(Extension, OtherSettings, KeyTokens, Flag, 0, 0, 1)                        \
+  X(Extension, OtherSettings, FocusGuard, Flag, 1, 0, 1)

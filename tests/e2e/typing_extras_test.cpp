@@ -10,6 +10,7 @@
 
 #include "e2e_support.h"
 #include "key_sink.h"
+#include "sim_log.h"
 #include "wedge_session.h"
 
 namespace {
@@ -81,6 +82,28 @@ TEST(TypingExtras, KeyMapAndKeyTokens) {
   std::printf("{DELAY 300}: %.1f ms between B and !\n", pause);
   EXPECT_GE(pause, 299.0);
   EXPECT_LE(pause, 400.0);
+}
+
+// The focus guard: another window that comes to the front while a barcode is
+// typed gets none of the rest, and the worker hears the not-typed signal.
+TEST(TypingExtras, FocusGuardStopsABarcodeWhoseWindowLostTheFront) {
+  WedgeSession session;
+  std::string why;
+  ASSERT_TRUE(session.Start("laser", SessionIni("[OtherSettings]\r\nKeyDelay=20\r\n"), &why))
+      << why;
+  KeySink scanned;
+  ASSERT_TRUE(scanned.Open());
+  const long since = SimNow();
+  ASSERT_TRUE(WedgeSession::Sim(L"scan GUARDED-BARCODE-0123456789"));
+  session.Press();
+  ASSERT_TRUE(PollUntil([&] { return scanned.Length() >= 5; }, 5000));
+  KeySink popup;
+  ASSERT_TRUE(popup.Open());
+  session.Release();
+  EXPECT_TRUE(WaitForLog("DvcPlayBuzzer 4 1000 100", since, 3000));
+  Sleep(300);
+  EXPECT_EQ(L"", popup.Text());
+  EXPECT_LT(scanned.Length(), 28u) << "the whole barcode was typed";
 }
 
 // The paste's target: notepad, or the key sink reading the clipboard some

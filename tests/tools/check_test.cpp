@@ -94,7 +94,8 @@ TEST_F(CheckTest, ReportsEachKindOfProblem) {
        "profile cannot set it, ignored"},
       {"[Profile.a]\nTypes=1\nBulkLimit=5",
        "3: Profile.a.BulkLimit: not a key of profiles, ignored (they take the [Filter] keys, "
-       "KeyboardLayout, KeyDelay, KeepClipboard, CodeIdPrefix, KeyTokens and KeyMap.XX)"},
+       "KeyboardLayout, KeyDelay, KeepClipboard, CodeIdPrefix, KeyTokens, FocusGuard and "
+       "KeyMap.XX)"},
       {"[Profile.a]\nTypes=1\nKeyDelay=80", "3: Profile.a.KeyDelay: value 80 is clamped to 50"},
       {"[KeyMap]\n1E=key:F25",
        "2: KeyMap.1E: \"key:F25\" names no key the wedge knows, the byte is typed as without a "

@@ -201,7 +201,7 @@ void OnProfileKey(Walk* walk, const std::string& keyName, const char16_t* value,
     } else {
       Report(walk, subject,
              "not a key of profiles, ignored (they take the [Filter] keys, KeyboardLayout, "
-             "KeyDelay, KeepClipboard, CodeIdPrefix, KeyTokens and KeyMap.XX)");
+             "KeyDelay, KeepClipboard, CodeIdPrefix, KeyTokens, FocusGuard and KeyMap.XX)");
     }
     return;
   }

@@ -63,8 +63,6 @@ void AfterHandOver(const Settings& settings, bool bulk, uint32_t count) {
 
 }  // namespace
 
-DataPathNotices g_dataPathNotices = {};
-
 int AcceptBarcode(Barcode& barcode) {
   const ReaderState* device = g_reader;
   Settings* settings = g_settings;

@@ -8,6 +8,7 @@
 #include "barcode.h"
 #include "barcode_filter.h"
 #include "block_queue.h"
+#include "data_path_notices.h"
 #include "key_input.h"
 #include "key_output.h"
 #include "key_table.h"
@@ -59,7 +60,19 @@ struct Typing {
   bool typedBefore;
   bool stopped;
   size_t pasteLength;
+  HWND front;       // the foreground window as the barcode's typing began
+  bool focusMoved;  // the guard stopped the typing
 };
+
+// The focus guard: the window in front is no longer the one the barcode
+// began in (a box, a pop-up, another program), so nothing more of it goes
+// out. A focus move inside that window (the preamble's Tab) does not count.
+bool FocusMoved(Typing& t) {
+  if (!t.extras.focusGuard || !t.front || GetForegroundWindow() == t.front) return false;
+  t.stopped = true;
+  t.focusMoved = true;
+  return true;
+}
 
 // Used by the output thread only; static so that typing allocates nothing.
 char g_pasteBuffer[kFilterBufferSize];
@@ -77,7 +90,7 @@ bool PauseTyping(DWORD ms) {
 
 // The pause before the next character or key; false when the typing stops.
 bool BeforeNext(Typing& t) {
-  if (t.stopped) return false;
+  if (t.stopped || FocusMoved(t)) return false;
   if (t.extras.keyDelayMs && t.typedBefore && !PauseTyping(t.extras.keyDelayMs)) {
     t.stopped = true;
     return false;
@@ -101,7 +114,7 @@ void TypeRun(Typing& t, const char* text, size_t length) {
 }
 
 void FlushPaste(Typing& t) {
-  if (t.pasteLength == 0 || t.stopped) return;
+  if (t.pasteLength == 0 || t.stopped || FocusMoved(t)) return;
   g_pasteBuffer[t.pasteLength] = 0;
   t.pasteLength = 0;
   t.typedBefore = true;
@@ -162,10 +175,12 @@ void OutputOne(char* item, Barcode& barcode) {
   if (send == 0) return;
   if (typing.extras.layoutKeys) TakeForegroundLayout();
   typing.clipboard = ReadValue(g_bufferType) == kBufferTypeClipboard;
+  typing.front = GetForegroundWindow();
   WalkTyping(keyTokens, g_keyMap, g_outputBuffer, parts, {&typing, OnText, OnKey, OnPause});
   FlushPaste(typing);
   TypeRun(typing, barcode.suffix, sizeof barcode.suffix);
   StampStage(kStageKeysSent);
+  if (typing.focusMoved && g_dataPathNotices.notTyped) g_dataPathNotices.notTyped();
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // unless its [OtherSettings] key says otherwise: the foreground application's
 // own keyboard layout (KeyboardLayout), a pause between characters
 // (KeyDelay) and the user's clipboard text kept across a paste
-// (KeepClipboard). The output thread reads them once per barcode.
+// (KeepClipboard), and the focus guard (FocusGuard, on unless the file says
+// 0): a barcode whose window loses the foreground while it is typed is
+// typed no further. The output thread reads them once per barcode.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +17,7 @@ struct TypingExtras {
   uint32_t keyDelayMs = 0;  // 0 to 50
   bool layoutKeys = false;
   bool keepClipboard = false;
+  bool focusGuard = false;
 };
 
 TypingExtras TypingExtrasOf(const Settings& settings);

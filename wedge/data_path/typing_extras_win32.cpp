@@ -56,6 +56,7 @@ TypingExtras TypingExtrasOf(const Settings& settings) {
   extras.keyDelayMs = settings.KeyDelay;  // the record holds it to 0..50
   extras.layoutKeys = settings.KeyboardLayout == 1;
   extras.keepClipboard = settings.KeepClipboard != 0;
+  extras.focusGuard = settings.FocusGuard != 0;
   return extras;
 }
 

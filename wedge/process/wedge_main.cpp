@@ -257,7 +257,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   SetOutputBufferType(&g_scanDevice->BufferType);
   SetClipboardOwner(MainWindow);
   SetCounterOwner(g_hInstance, MainWindow);
-  g_dataPathNotices = {QueueGoodReadSignals, MakeCounterOnMainWindow, EndRunAtLimit, EndPressScan};
+  g_dataPathNotices = {QueueGoodReadSignals, MakeCounterOnMainWindow, EndRunAtLimit, EndPressScan,
+                       QueueNotTypedSignal};
 
   HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
 
