@@ -14,6 +14,7 @@
 #include "key_table.h"
 #include "lock.h"
 #include "long_threads.h"
+#include "scan_log.h"
 #include "settings.h"
 #include "settings_records.h"
 #include "stage_stamps.h"
@@ -77,6 +78,20 @@ bool FocusMoved(Typing& t) {
 // Used by the output thread only; static so that typing allocates nothing.
 char g_pasteBuffer[kFilterBufferSize];
 KeyMapSetting g_keyMap;
+// The scan log's view of the barcode being typed: its data as it came to the
+// output (the filter shortens the queued copy), the program in front and
+// the profile.
+Barcode g_logBarcode;
+char g_logData[kFilterBufferSize];
+char16_t g_logProgram[MAX_PATH];
+char16_t g_logProfile[MAX_PATH];
+
+const char16_t* CopyName(char16_t (&to)[MAX_PATH], const char16_t* from) {
+  size_t n = 0;
+  while (from && from[n] && n + 1 < MAX_PATH) to[n] = from[n], ++n;
+  to[n] = 0;
+  return to;
+}
 
 // Waits `ms` unless the wedge ends meanwhile; false when it ends.
 bool PauseTyping(DWORD ms) {
@@ -161,9 +176,22 @@ void OutputOne(char* item, Barcode& barcode) {
   Typing typing = {};
   OutputParts parts = {};
   bool keyTokens = false;
+  bool refusedSignal = false;
+  const char16_t* program = nullptr;
   if (barcode.text && g_settings) {
     LockHolder hold(RecordsLock());
-    const Settings& record = RecordFor(barcode.type, barcode.fnc1First);
+    RecordChoice choice;
+    const Settings& record = RecordFor(barcode.type, barcode.fnc1First, &choice);
+    // The log's names, copied while the profiles cannot change.
+    if (choice.program) program = CopyName(g_logProgram, choice.program);
+    CopyName(g_logProfile, choice.profile);
+    refusedSignal = record.RefusedSignal != 0;
+    g_logBarcode = barcode;
+    if (g_settings->ScanLog) {
+      g_logBarcode.length = barcode.length < sizeof g_logData ? barcode.length : 0;
+      std::memcpy(g_logData, barcode.text, g_logBarcode.length);
+      g_logBarcode.text = g_logData;
+    }
     send = ApplyFilter(record, &barcode, g_outputBuffer, &parts);
     typing.extras = TypingExtrasOf(record);
     // Copied: the record may be reloaded while this barcode is typed.
@@ -172,7 +200,13 @@ void OutputOne(char* item, Barcode& barcode) {
   }
   StampStage(kStageFiltered);
   OutputQueue.Release(item);
-  if (send == 0) return;
+  if (send == 0) {
+    if (barcode.text) {
+      LogScan(g_logBarcode, ScanOutcome::Filtered, program, g_logProfile);
+      if (refusedSignal && g_dataPathNotices.notTyped) g_dataPathNotices.notTyped();
+    }
+    return;
+  }
   if (typing.extras.layoutKeys) TakeForegroundLayout();
   typing.clipboard = ReadValue(g_bufferType) == kBufferTypeClipboard;
   typing.front = GetForegroundWindow();
@@ -181,6 +215,10 @@ void OutputOne(char* item, Barcode& barcode) {
   TypeRun(typing, barcode.suffix, sizeof barcode.suffix);
   StampStage(kStageKeysSent);
   if (typing.focusMoved && g_dataPathNotices.notTyped) g_dataPathNotices.notTyped();
+  const ScanOutcome outcome = typing.focusMoved  ? ScanOutcome::FocusMoved
+                              : typing.clipboard ? ScanOutcome::Pasted
+                                                 : ScanOutcome::Typed;
+  LogScan(g_logBarcode, outcome, program, g_logProfile);
 }
 
 }  // namespace

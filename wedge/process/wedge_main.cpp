@@ -23,6 +23,7 @@
 #include "reader_input.h"
 #include "resource.h"
 #include "scan_device.h"
+#include "scan_log.h"
 #include "settings.h"
 #include "settings_records.h"
 #include "settings_watch.h"
@@ -121,6 +122,7 @@ const LPTHREAD_START_ROUTINE kThreadProcedures[] = {
     ThreadEntry<DataReaderEventListenerThread>,
     ThreadEntry<SettingsWatchThread>,
     ThreadEntry<GoodReadSignalThread>,
+    ThreadEntry<ScanLogThread>,
 };
 HANDLE g_threads[std::size(kThreadProcedures)];
 
