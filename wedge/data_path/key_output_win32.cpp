@@ -210,9 +210,11 @@ void OutputOne(char* item, Barcode& barcode) {
   if (typing.extras.layoutKeys) TakeForegroundLayout();
   typing.clipboard = ReadValue(g_bufferType) == kBufferTypeClipboard;
   typing.front = GetForegroundWindow();
+  const KeyboardAside aside = SetKeyboardAside();
   WalkTyping(keyTokens, g_keyMap, g_outputBuffer, parts, {&typing, OnText, OnKey, OnPause});
   FlushPaste(typing);
   TypeRun(typing, barcode.suffix, sizeof barcode.suffix);
+  RestoreKeyboard(aside);
   StampStage(kStageKeysSent);
   if (typing.focusMoved && g_dataPathNotices.notTyped) g_dataPathNotices.notTyped();
   const ScanOutcome outcome = typing.focusMoved  ? ScanOutcome::FocusMoved

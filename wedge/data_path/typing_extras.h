@@ -34,6 +34,21 @@ void TakeForegroundLayout();
 // the number written (room for kMaxKeyEventsPerCharacter).
 size_t LayoutKeyEventsForCharacter(unsigned char character, KeyEvent* events);
 
+// The keyboard's state set aside for one barcode, so that neither a held
+// modifier (the user's Shift, or a key another program left down) nor Caps
+// Lock changes a character: the held Shift, Ctrl, Alt and right Windows keys
+// go up and Caps Lock off before the barcode, and after it (also after one
+// that Exit or the focus guard cut short) Caps Lock on again and the keys
+// down again, so the user finds the keyboard as it was. Num Lock needs
+// nothing: no key the wedge types is on the number pad.
+struct KeyboardAside {
+  uint8_t held[8];
+  size_t heldCount;
+  bool capsLock;
+};
+KeyboardAside SetKeyboardAside();
+void RestoreKeyboard(const KeyboardAside& aside);
+
 // Clipboard output that leaves the user's Unicode text where it was: the
 // text saved, the barcode offered and pasted, and the saved text put back
 // once the program in front has taken the paste. A target that has not
