@@ -100,8 +100,9 @@ INSTANTIATE_TEST_SUITE_P(
 // no character of a barcode, with the US table and with the layout's keys;
 // afterwards both are as the user left them.
 TEST(KeyboardState, CapsLockAndAHeldShiftChangeNoCharacter) {
-  for (const char* ini : {kPlainIni, "[Filter]\r\nPreambleEnable=0\r\nPostambleEnable=0\r\n"
-                                     "[OtherSettings]\r\nKeyboardLayout=1\r\n"}) {
+  for (const char* ini : {kPlainIni,
+                          "[Filter]\r\nPreambleEnable=0\r\nPostambleEnable=0\r\n"
+                          "[OtherSettings]\r\nKeyboardLayout=1\r\n"}) {
     SCOPED_TRACE(ini);
     ASSERT_TRUE(PrepareTerminal("laser", ini));
     Notepad notepad;
