@@ -45,6 +45,11 @@ bool FileCopy(const char16_t* from, const char16_t* to, bool failIfExists);
 
 bool FileDelete(const char16_t* path);
 
+// Appends `size` bytes at the end of `path`, making the file when there is
+// none; others may read it meanwhile. *sizeBefore (optional) gets the size
+// it had. False when it cannot be opened or not all was written.
+bool FileAppend(const char16_t* path, const void* data, size_t size, size_t* sizeBefore);
+
 // Makes the folder `path` (its parent must exist). True when it exists
 // afterwards, made now or before.
 bool FileMakeFolder(const char16_t* path);

@@ -23,3 +23,8 @@ struct KeyEvent {
 // through PostKeybdMessage with a character buffer, on the desktop through
 // SendInput.
 void SendKeyEvent(const KeyEvent& event);
+
+// The keyboard as the user left it: whether a key is held down now (by the
+// user, or left down by another program), and whether Caps Lock is on.
+bool KeyHeldDown(uint8_t virtualKey);
+bool CapsLockOn();

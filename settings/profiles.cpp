@@ -32,6 +32,14 @@ constexpr size_t kFieldTotal = 0 SARNU_SETTINGS_FIELDS(SARNU_COUNT_FIELD);
 // order, then these two.
 constexpr size_t kProgramsSlot = kFieldTotal;
 constexpr size_t kTypesSlot = kFieldTotal + 1;
+constexpr size_t kKeyMapSlot = kFieldTotal + 2;  // then one for each byte of the map
+
+// "KeyMap.1D": the map's byte; false for any other key.
+bool KeyMapKey(const char16_t* key, size_t length, unsigned char* byte) {
+  const size_t prefix = 7;
+  return length > prefix && WideEqualNoCaseN(key, u"KeyMap.", prefix) &&
+         ParseKeyMapName(key + prefix, length - prefix, byte);
+}
 
 bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
@@ -128,6 +136,7 @@ void FreeProfile(Profile* profile) {
   std::free(profile->name);
   std::free(profile->programs);
   std::free(profile->types);
+  std::free(profile->ids);
   *profile = Profile{};
 }
 
@@ -146,7 +155,7 @@ struct Profiles::Section {
   const char16_t* types;
   size_t typesLength;
   size_t typesLine;
-  bool seen[kFieldTotal + 2];
+  bool seen[kKeyMapSlot + kKeyMapSlots];
 };
 
 bool ProfileHeaderName(const IniLine& line, const char16_t** name, size_t* length) {
@@ -167,7 +176,10 @@ bool IsProfileField(const FieldInfo& info) {
   }
   return info.offset == offsetof(Settings, KeyboardLayout) ||
          info.offset == offsetof(Settings, KeyDelay) ||
-         info.offset == offsetof(Settings, KeepClipboard);
+         info.offset == offsetof(Settings, KeepClipboard) ||
+         info.offset == offsetof(Settings, CodeIdPrefix) ||
+         info.offset == offsetof(Settings, KeyTokens) ||
+         info.offset == offsetof(Settings, FocusGuard);
 }
 
 Profiles::Profiles(const Settings& main) : main_(main), profiles_(), count_(0) {}
@@ -237,7 +249,10 @@ bool Profiles::Load(const char16_t* iniPath, ProfileNoteFunction note, void* con
     if (!inSection || !IniLineKeyValue(line, &key, &keyLength, &value, &valueLength)) continue;
     const FieldInfo* info = nullptr;
     size_t slot;
-    if (IsKey(key, keyLength, u"Programs")) {
+    unsigned char mapped = 0;
+    if (KeyMapKey(key, keyLength, &mapped)) {
+      slot = kKeyMapSlot + size_t(KeyMapSlot(mapped));
+    } else if (IsKey(key, keyLength, u"Programs")) {
       slot = kProgramsSlot;
     } else if (IsKey(key, keyLength, u"Types")) {
       slot = kTypesSlot;
@@ -258,6 +273,9 @@ bool Profiles::Load(const char16_t* iniPath, ProfileNoteFunction note, void* con
       section.types = value;
       section.typesLength = valueLength;
       section.typesLine = lineNumber;
+    } else if (slot >= kKeyMapSlot) {
+      section.setsAKey = true;
+      if (section.record) section.record->SetKeyMapFromIni(key + 7, 2, value, valueLength);
     } else {
       section.setsAKey = true;
       if (section.record) section.record->SetFromIni(*info, value, valueLength);
@@ -273,13 +291,16 @@ void Profiles::Finish(Section* s, ProfileNoteFunction note, void* context, bool*
   const char16_t* entry;
   size_t length;
   bool typesSound = true;
-  size_t typeCount = 0, typeEntries = 0;
+  size_t typeCount = 0, idCount = 0, typeEntries = 0;
   const char16_t* at = s->types;
   while (at && NextEntry(&at, s->types + s->typesLength, &entry, &length)) {
     int32_t type;
+    SymbologyId id;
     ++typeEntries;
     if (ParseType(entry, length, &type)) {
       ++typeCount;
+    } else if (ParseSymbologyId(entry, length, &id)) {
+      ++idCount;
     } else {
       typesSound = false;
       Tell(note, context, ProfileNote::BadType, s->typesLine, s->name, s->nameLength, entry,
@@ -316,8 +337,11 @@ void Profiles::Finish(Section* s, ProfileNoteFunction note, void* context, bool*
     if (typeCount != 0) {
       profile.types = static_cast<int32_t*>(std::malloc(typeCount * sizeof(int32_t)));
     }
+    if (idCount != 0) {
+      profile.ids = static_cast<SymbologyId*>(std::malloc(idCount * sizeof(SymbologyId)));
+    }
     if (!profile.record || !profile.name || (programCount != 0 && !profile.programs) ||
-        (typeCount != 0 && !profile.types)) {
+        (typeCount != 0 && !profile.types) || (idCount != 0 && !profile.ids)) {
       verdict = ProfileNote::NoMemory;
       *complete = false;
     }
@@ -343,14 +367,32 @@ void Profiles::Finish(Section* s, ProfileNoteFunction note, void* context, bool*
   profile.programCount = programCount;
   at = s->types;
   while (at && NextEntry(&at, s->types + s->typesLength, &entry, &length)) {
-    ParseType(entry, length, &profile.types[profile.typeCount++]);
+    int32_t type;
+    if (ParseType(entry, length, &type)) {
+      profile.types[profile.typeCount++] = type;
+    } else {
+      ParseSymbologyId(entry, length, &profile.ids[profile.idCount++]);
+    }
   }
   profiles_[count_] = profile;
   Tell(note, context, ProfileNote::Kept, s->line, s->name, s->nameLength, nullptr, 0, 0, count_);
   ++count_;
 }
 
-size_t Profiles::Find(const char16_t* program, int32_t type) const {
+bool Profiles::TakesType(const Profile& profile, int32_t type, bool fnc1First) const {
+  if (!profile.types && !profile.ids) return true;
+  for (size_t k = 0; k < profile.typeCount; ++k) {
+    if (profile.types[k] == type) return true;
+  }
+  if (!profile.ids) return false;
+  const SymbologyId id = SymbologyIdOf(main_.GetScannerType(), type, fnc1First);
+  for (size_t k = 0; k < profile.idCount; ++k) {
+    if (std::memcmp(profile.ids[k].text, id.text, sizeof id.text) == 0) return true;
+  }
+  return false;
+}
+
+size_t Profiles::Find(const char16_t* program, int32_t type, bool fnc1First) const {
   // A program that cannot be named matches no Programs list, but a profile
   // without one still holds: it is about the barcode, not the program.
   const char16_t* base = program ? program : u"";
@@ -361,11 +403,7 @@ size_t Profiles::Find(const char16_t* program, int32_t type) const {
   const size_t length = size_t(end - base);
   for (size_t i = 0; i < count_; ++i) {
     const Profile& profile = profiles_[i];
-    if (profile.types) {
-      size_t k = 0;
-      while (k < profile.typeCount && profile.types[k] != type) ++k;
-      if (k == profile.typeCount) continue;
-    }
+    if (!TakesType(profile, type, fnc1First)) continue;
     if (!profile.programs) return i;
     if (length == 0) continue;
     const char16_t* name = profile.programs;
@@ -379,7 +417,7 @@ size_t Profiles::Find(const char16_t* program, int32_t type) const {
   return count_;
 }
 
-const Settings& Profiles::For(const char16_t* program, int32_t type) const {
-  const size_t index = Find(program, type);
+const Settings& Profiles::For(const char16_t* program, int32_t type, bool fnc1First) const {
+  const size_t index = Find(program, type, fnc1First);
   return index < count_ ? *profiles_[index].record : main_;
 }

@@ -8,11 +8,15 @@
 //             letter case and without path; missing or empty: any program
 //   Types     barcode type codes separated by ";", signed decimal as they
 //             travel with a barcode (the laser's type code, the code of the
-//             imager's identifier character); missing or empty: any type
+//             imager's identifier character), or symbology identifiers
+//             such as "]C1" (symbology_ids.h; the identifier of the barcode
+//             as read, FNC1 first or not); missing or empty: any type
 //   any key of [Filter] except ReplaceFNC1Enable and ReplaceFNC1 (FNC1 is
-//   replaced before the program in front is known), and KeyboardLayout,
-//   KeyDelay and KeepClipboard: each replaces the main record's value for
-//   the barcodes the profile takes, read exactly as the main section's key.
+//   replaced before the program in front is known), KeyboardLayout,
+//   KeyDelay, KeepClipboard, CodeIdPrefix, KeyTokens and FocusGuard, and
+//   KeyMap.XX for the line XX of [KeyMap]: each replaces the main record's
+//   value for the barcodes the profile takes, read exactly as the main
+//   section's key.
 //   A key missing or empty replaces nothing.
 //
 // How a file is read, where it is unusual:
@@ -27,8 +31,9 @@
 //   - A profile that names nothing (every key missing or empty) is ignored:
 //     kept, it would take every barcode with the main settings and hide
 //     every profile after it.
-//   - A Types entry that is not a whole decimal number in the 32-bit range
-//     makes the whole profile ignored: skipping the entry alone would turn
+//   - A Types entry that is neither a whole decimal number in the 32-bit
+//     range nor an identifier ("]", a letter, a digit) makes the whole
+//     profile ignored: skipping the entry alone would turn
 //     "Types=abc" into "any type".
 //   - A Programs entry with a path, a wildcard, a character that no file
 //     name has, or longer than a file name never matches; a profile none of
@@ -37,6 +42,8 @@
 
 #include <cstddef>
 #include <cstdint>
+
+#include "symbology_ids.h"
 
 class Settings;
 struct FieldInfo;
@@ -50,8 +57,11 @@ struct Profile {
   // (one unit) and then its units folded to lower case; null: any program.
   char16_t* programs;
   size_t programCount;
-  int32_t* types;  // null: any type
+  // Types: the type codes and the symbology identifiers; both null: any type.
+  int32_t* types;
   size_t typeCount;
+  SymbologyId* ids;
+  size_t idCount;
 };
 
 // What Load made of a profile section or of one of its lines, for tools
@@ -115,9 +125,11 @@ class Profiles {
   // the main record. A program that is not known (null or empty) is taken
   // by the first profile without Programs whose Types hold, else the main
   // record. Allocates nothing and takes no lock.
-  const Settings& For(const char16_t* program, int32_t type) const;
+  // `fnc1First`: the barcode's data began with FNC1 (for Types entries that
+  // are identifiers).
+  const Settings& For(const char16_t* program, int32_t type, bool fnc1First = false) const;
   // The number of that profile; Count() for the main record.
-  size_t Find(const char16_t* program, int32_t type) const;
+  size_t Find(const char16_t* program, int32_t type, bool fnc1First = false) const;
 
   size_t Count() const { return count_; }
   const Profile& At(size_t index) const { return profiles_[index]; }
@@ -129,6 +141,7 @@ class Profiles {
  private:
   struct Section;
   void Finish(Section* section, ProfileNoteFunction note, void* context, bool* complete);
+  bool TakesType(const Profile& profile, int32_t type, bool fnc1First) const;
 
   const Settings& main_;
   Profile profiles_[kMaxProfiles];

@@ -132,23 +132,23 @@ RgbColor DefaultColor(int value) {
 #define SARNU_LOAD_U16 SARNU_LOAD_Int
 // One unit more than the record keeps, so that the setter sees a text that
 // was cut and can keep surrogate pairs whole.
-#define SARNU_LOAD_Text(section, key, def)                                           \
-  {                                                                                  \
-    char16_t text[kTextUnits + 1];                                                   \
-    IniGetStringIn(file, u"" #section, u"" #key, u"", text, kTextUnits + 1);         \
-    record.Set##key(text);                                                           \
+#define SARNU_LOAD_Text(section, key, def)                                   \
+  {                                                                          \
+    char16_t text[kTextUnits + 1];                                           \
+    IniGetStringIn(file, u"" #section, u"" #key, u"", text, kTextUnits + 1); \
+    record.Set##key(text);                                                   \
   }
 #define SARNU_LOAD_CharSet SARNU_LOAD_Text
-#define SARNU_LOAD_Color(section, key, def)                                              \
-  {                                                                                      \
-    char16_t defaultText[7];                                                             \
-    FormatColorText(ColorFromValue(def), defaultText);                                   \
-    char16_t text[kTextUnits];                                                           \
-    IniGetStringIn(file, u"" #section, u"" #key, defaultText, text, kTextUnits);         \
-    RgbColor color = ParseColorText(text);                                               \
-    record.Set##key##Red(color.Red);                                                     \
-    record.Set##key##Green(color.Green);                                                 \
-    record.Set##key##Blue(color.Blue);                                                   \
+#define SARNU_LOAD_Color(section, key, def)                                      \
+  {                                                                              \
+    char16_t defaultText[7];                                                     \
+    FormatColorText(ColorFromValue(def), defaultText);                           \
+    char16_t text[kTextUnits];                                                   \
+    IniGetStringIn(file, u"" #section, u"" #key, defaultText, text, kTextUnits); \
+    RgbColor color = ParseColorText(text);                                       \
+    record.Set##key##Red(color.Red);                                             \
+    record.Set##key##Green(color.Green);                                         \
+    record.Set##key##Blue(color.Blue);                                           \
   }
 
 void LoadAll(Settings& record) {
@@ -159,6 +159,15 @@ void LoadAll(Settings& record) {
   SARNU_LOAD_##kind(section, key, def)
   SARNU_SETTINGS_FIELDS(SARNU_LOAD_FIELD)
 #undef SARNU_LOAD_FIELD
+  record.KeyMap = KeyMapSetting{};
+  for (int byte = 0; byte < 0x80; ++byte) {
+    if (KeyMapSlot(static_cast<unsigned char>(byte)) < 0) continue;
+    static const char16_t kHex[] = u"0123456789ABCDEF";
+    const char16_t name[3] = {kHex[byte >> 4], kHex[byte & 15], 0};
+    char16_t value[kTextUnits + 1];
+    const size_t length = IniFindIn(file, u"KeyMap", name, value, kTextUnits + 1);
+    record.SetKeyMapFromIni(name, 2, value, length);
+  }
   IniClose(file);
 }
 
@@ -295,6 +304,7 @@ Settings::Settings(const Settings& base, CopyValues)
 #define SARNU_COPY_FIELD(group, section, key, kind, def, lo, hi) key = base.key;
   SARNU_SETTINGS_FIELDS(SARNU_COPY_FIELD)
 #undef SARNU_COPY_FIELD
+  KeyMap = base.KeyMap;
 }
 
 Settings::~Settings() {
@@ -304,6 +314,15 @@ Settings::~Settings() {
 int Settings::Load() {
   LoadAll(*this);
   return 1;
+}
+
+bool Settings::SetKeyMapFromIni(const char16_t* name, size_t nameLength, const char16_t* value,
+                                size_t valueLength) {
+  unsigned char byte;
+  if (!ParseKeyMapName(name, nameLength, &byte)) return false;
+  KeyAction& slot = KeyMap.action[KeyMapSlot(byte)];
+  if (!ParseKeyAction(value, valueLength, &slot)) slot = KeyAction{};
+  return true;
 }
 
 void Settings::SetFromIni(const FieldInfo& info, const char16_t* value, size_t length) {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "key_map.h"
 #include "lock.h"
 #include "settings_fields.h"
 
@@ -88,6 +89,14 @@ class Settings {
   SARNU_FIELD_TYPE_##kind key;
   SARNU_SETTINGS_FIELDS(SARNU_DECLARE_FIELD)
 #undef SARNU_DECLARE_FIELD
+
+  // The section [KeyMap]; the settings program neither shows nor writes it.
+  KeyMapSetting KeyMap;
+  // Stores one [KeyMap] line as Load does: a value that is none of the
+  // forms leaves the byte typed as without a map. False for a name that is
+  // not a byte of the map.
+  bool SetKeyMapFromIni(const char16_t* name, size_t nameLength, const char16_t* value,
+                        size_t valueLength);
 
   // Never written to a file.
   const char16_t* IniPath;        // "\Temp\SARNU.INI" while TempCopyActive

@@ -79,4 +79,12 @@
   X(Other, OtherSettings, ShowSplash, Flag, 1, 0, 1)                           \
   X(Extension, OtherSettings, KeyboardLayout, U8, 0, 0, 1)                     \
   X(Extension, OtherSettings, KeyDelay, U8, 0, 0, 50)                          \
-  X(Extension, OtherSettings, KeepClipboard, Flag, 0, 0, 1)
+  X(Extension, OtherSettings, KeepClipboard, Flag, 0, 0, 1)                    \
+  X(Extension, OtherSettings, CodeIdPrefix, Flag, 0, 0, 1)                     \
+  X(Extension, OtherSettings, KeyTokens, Flag, 0, 0, 1)                        \
+  X(Extension, OtherSettings, FocusGuard, Flag, 1, 0, 1)                       \
+  X(Extension, OtherSettings, ScanLog, Flag, 0, 0, 1)                          \
+  X(Extension, OtherSettings, ScanLogPath, Text, 0, 0, 259)                    \
+  X(Extension, OtherSettings, ScanLogData, Flag, 1, 0, 1)                      \
+  X(Extension, OtherSettings, ScanLogMaxKB, U16, 256, 1, 9999)                 \
+  X(Extension, OtherSettings, RefusedSignal, Flag, 0, 0, 1)

@@ -63,3 +63,7 @@ void SendKeyEvent(const KeyEvent& event) {
   UINT character = event.unicode;
   PostKeybdMessage(kForegroundFocus, 0, state, 1, &state, &character);
 }
+
+bool KeyHeldDown(uint8_t virtualKey) { return GetAsyncKeyState(virtualKey) < 0; }
+
+bool CapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }

@@ -316,6 +316,18 @@ bool FileDelete(const char16_t* path) {
   return unlink(native) == 0;
 }
 
+bool FileAppend(const char16_t* path, const void* data, size_t size, size_t* sizeBefore) {
+  char native[kMaxNative];
+  if (!MapPath(path, native, sizeof native)) return false;
+  const int fd = open(native, O_WRONLY | O_CREAT | O_APPEND, 0644);
+  if (fd < 0) return false;
+  struct stat st;
+  if (sizeBefore) *sizeBefore = fstat(fd, &st) == 0 ? size_t(st.st_size) : 0;
+  const ssize_t written = write(fd, data, size);
+  close(fd);
+  return written >= 0 && size_t(written) == size;
+}
+
 bool FileMakeFolder(const char16_t* path) {
   char native[kMaxNative];
   if (!MapPath(path, native, sizeof native)) return false;

@@ -142,6 +142,21 @@ bool FileDelete(const char16_t* path) {
   return DeleteFileW(native) != 0;
 }
 
+bool FileAppend(const char16_t* path, const void* data, size_t size, size_t* sizeBefore) {
+  WCHAR native[kMaxPathUnits];
+  if (!MapProductPath(path, native, kMaxPathUnits)) return false;
+  HANDLE file = CreateFileW(native, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const DWORD end = SetFilePointer(file, 0, nullptr, FILE_END);
+  if (sizeBefore) *sizeBefore = end == INVALID_SET_FILE_POINTER ? 0 : end;
+  DWORD written = 0;
+  const bool whole = end != INVALID_SET_FILE_POINTER &&
+                     WriteFile(file, data, DWORD(size), &written, nullptr) && written == size;
+  CloseHandle(file);
+  return whole;
+}
+
 bool FileMakeFolder(const char16_t* path) {
   WCHAR native[kMaxPathUnits];
   if (!MapProductPath(path, native, kMaxPathUnits)) return false;

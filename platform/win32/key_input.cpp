@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+bool KeyHeldDown(uint8_t virtualKey) { return GetAsyncKeyState(virtualKey) < 0; }
+
+bool CapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
+
 void SendKeyEvent(const KeyEvent& event) {
   const DWORD up = event.up ? KEYEVENTF_KEYUP : 0;
   if (event.unicode == 0) {

@@ -175,8 +175,8 @@ bool FilterCase(const Fields& f, Out* out) {
   Barcode barcode = MakeBarcode(g_reader, raw, length, type, suffixCode);
   ReplaceFnc1(*g_record, &barcode);
 
-  const size_t index = g_profiles->Find(program, type);
-  const Settings& filter = g_profiles->For(program, type);
+  const size_t index = g_profiles->Find(program, barcode.type, barcode.fnc1First);
+  const Settings& filter = g_profiles->For(program, barcode.type, barcode.fnc1First);
   memset(output, 0, sizeof output);
   const int send = ApplyFilter(filter, &barcode, output);
   const char* suffix = barcode.suffix;

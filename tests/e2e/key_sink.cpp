@@ -36,6 +36,11 @@ LRESULT CALLBACK KeySink::Procedure(HWND window, UINT message, WPARAM wParam, LP
     }
     return 0;
   }
+  // A function key gives no character: it is recorded as U+E000 plus its key.
+  if (message == WM_KEYDOWN && self && wParam >= VK_F1 && wParam <= VK_F24) {
+    self->Append(wchar_t(kFunctionKeyBase + wParam));
+    return 0;
+  }
   // Ctrl+V's own character is no text.
   if (message == WM_CHAR && self && !(pasting && wParam == 0x16)) {
     self->Append(wchar_t(wParam));

@@ -24,7 +24,9 @@ class KeySink {
   // Brings the window forward again (after a box took the focus).
   bool Focus();
 
-  // The characters received so far (WM_CHAR, CR for Enter).
+  // The characters received so far (WM_CHAR, CR for Enter; a function key
+  // as kFunctionKeyBase + its virtual key).
+  static constexpr wchar_t kFunctionKeyBase = 0xE000;
   std::wstring Text();
   size_t Length();
   void Clear();

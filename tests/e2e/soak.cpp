@@ -13,12 +13,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "e2e_support.h"
 #include "key_sink.h"
 #include "reader_client.h"
+#include "settings_sheet.h"
 #include "sim_feed.h"
 #include "sim_log.h"
 #include "wedge_session.h"
@@ -32,7 +34,14 @@ const int kWarmSteps = 40;
 const char kShiftIni[] =
     "[BulkScanning]\r\nBulkEnable=1\r\nBulkActivationMode=1\r\nBulkTriggerMode=0\r\n"
     "BulkSameType=1\r\nBulkSameLength=1\r\nBulkLimitEnable=1\r\nBulkLimit=8\r\n"
-    "BulkScannedListClearAfter=0\r\n[BulkCounterWindow]\r\nCounterEnabled=0\r\n";
+    "BulkScannedListClearAfter=0\r\n[BulkCounterWindow]\r\nCounterEnabled=0\r\n"
+    "[OtherSettings]\r\nScanLog=1\r\n";
+
+// The scan log beside SARNU.INI.
+std::wstring ScanLogFile() {
+  std::wstring path = WedgeIniPath();
+  return path.substr(0, path.rfind(L'\\') + 1) + L"SARNULOG.CSV";
+}
 
 // A fetch that fails during an activation, and the box it must bring.
 struct Fault {
@@ -72,6 +81,7 @@ class Shift {
 
   ::testing::AssertionResult Start() {
     std::string why;
+    DeleteFileW(ScanLogFile().c_str());
     if (!session_.Start(imager_ ? "imager" : "laser", SessionIni(kShiftIni), &why)) {
       return ::testing::AssertionFailure() << why;
     }
@@ -84,9 +94,9 @@ class Shift {
 
   // One step picked by weight; each keeps the ledger and checks it.
   void Step() {
-    static void (Shift::*const kActions[])() = {&Shift::Pull,    &Shift::ToggleBulk,
-                                               &Shift::StopOrStart, &Shift::CamMode,
-                                               &Shift::About,   &Shift::InjectFault};
+    static void (Shift::*const kActions[])() = {&Shift::Pull,        &Shift::ToggleBulk,
+                                                &Shift::StopOrStart, &Shift::CamMode,
+                                                &Shift::About,       &Shift::InjectFault};
     std::discrete_distribution<int> weights{10, 2, 2, 1, 1, 1};
     (this->*kActions[weights(random_)])();
     ++totals_->steps;
@@ -95,6 +105,31 @@ class Shift {
   DWORD Handles() const { return session_.HandleCount(); }
   SIZE_T Committed() const { return session_.PrivateBytes(); }
   bool Exit() { return session_.Exit(); }
+
+  // The scan log against the ledger, once the wedge has ended: the typed
+  // lines are the typed barcodes, one for one and in order, and every other
+  // line is a barcode the bulk run was shown to refuse.
+  void CheckScanLog() {
+    const std::string log = ReadWholeFile(ScanLogFile());
+    ASSERT_FALSE(log.empty()) << "no scan log";
+    std::vector<std::string> typed;
+    size_t start = log.find("\r\n") + 2;  // after the header
+    for (size_t end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      std::vector<std::string> fields;
+      for (size_t at = start, comma; at <= end; at = comma + 1) {
+        comma = log.find(',', at);
+        if (comma == std::string::npos || comma > end) comma = end;
+        fields.push_back(log.substr(at, comma - at));
+      }
+      ASSERT_EQ(9u, fields.size()) << log.substr(start, end - start);
+      if (fields[6] == "typed") {
+        typed.push_back(fields[8]);
+      } else {
+        EXPECT_EQ(1u, refusedRead_.count(fields[8])) << fields[6] << " " << fields[8];
+      }
+    }
+    EXPECT_EQ(typed_, typed);
+  }
 
  private:
   std::string NextText(size_t length) {
@@ -125,8 +160,8 @@ class Shift {
     }
     // Lost or only late: another ten seconds tell.
     const bool late = sink_.WaitForLength(expected_.size(), 10000) && sink_.Text() == expected_;
-    FAIL() << (late ? "LATE " : "") << "after " << after << " (step " << totals_->steps << "): got ..." << Tail(got)
-           << " want ..." << Tail(expected_) << "; " << SimQueued()
+    FAIL() << (late ? "LATE " : "") << "after " << after << " (step " << totals_->steps
+           << "): got ..." << Tail(got) << " want ..." << Tail(expected_) << "; " << SimQueued()
            << " barcodes left in front of the reader; its last calls:\n"
            << calls;
   }
@@ -139,6 +174,7 @@ class Shift {
   void Type(const std::string& text, bool framed = false) {
     const std::wstring wide(text.begin(), text.end());
     expected_ += framed ? L"[[[" + wide + L"]]]" : wide + L"\r";
+    typed_.push_back(text);
   }
 
   void Pull() {
@@ -179,9 +215,15 @@ class Shift {
     const int length = 2 + int(random_() % 14);
     for (int i = 1; i < length && accepted.size() < size_t(kBulkLimit); ++i) {
       switch (random_() % 5) {
-        case 0: run.push_back({accepted[random_() % accepted.size()], 0, false}); break;
-        case 1: run.push_back({NextText(8), 1, false}); break;
-        case 2: run.push_back({NextText(9), 0, false}); break;
+        case 0:
+          run.push_back({accepted[random_() % accepted.size()], 0, false});
+          break;
+        case 1:
+          run.push_back({NextText(8), 1, false});
+          break;
+        case 2:
+          run.push_back({NextText(9), 0, false});
+          break;
         default:
           accepted.push_back(NextText(8));
           run.push_back({accepted.back(), 0, true});
@@ -194,6 +236,7 @@ class Shift {
     for (const Presented& p : run) {
       ASSERT_TRUE(Queue(p));
       if (p.accepted) Type(p.text);
+      if (!p.accepted) refusedRead_.insert(p.text);
     }
     const uint32_t left = overLimit ? 1 : 0;
     ASSERT_TRUE(PollUntil([&] { return SimQueued() <= left; }, 10000)) << "the reader stalled";
@@ -253,8 +296,7 @@ class Shift {
 
   void About() {
     PostMessageW(session_.Window(), WM_COMMAND, kIdmAbout, 0);
-    HWND about =
-        WaitForProcessWindow(session_.Process().Id(), L"#32770", L"SARNU", true, 10000);
+    HWND about = WaitForProcessWindow(session_.Process().Id(), L"#32770", L"SARNU", true, 10000);
     ASSERT_NE(nullptr, about) << "no About box";
     ASSERT_NO_FATAL_FAILURE(RefusedPull("a pull with the About box open"));
     ASSERT_NO_FATAL_FAILURE(AnswerBox(about));
@@ -285,6 +327,8 @@ class Shift {
   ReaderClient client_;
   HANDLE bulkToggle_ = CreateEventW(nullptr, FALSE, FALSE, L"SarnuBulkEvent");
   std::wstring expected_;
+  std::vector<std::string> typed_;
+  std::set<std::string> refusedRead_;
   bool bulk_ = false;
   bool readerOn_ = true;
   int serial_ = 0;
@@ -319,20 +363,22 @@ TEST(Soak, AShiftOfScanningLosesNothing) {
     Sleep(1000);  // the last barcode's signal thread ends
     handles[2] = shift.Handles();
     committed[2] = shift.Committed();
-    std::printf("soak %s shift: handles %lu, %lu warm, %lu at the end; committed %zu, %zu, %zu KB\n",
-                imager ? "imager" : "laser", handles[0], handles[1], handles[2],
-                committed[0] / 1024, committed[1] / 1024, committed[2] / 1024);
+    std::printf(
+        "soak %s shift: handles %lu, %lu warm, %lu at the end; committed %zu, %zu, %zu KB\n",
+        imager ? "imager" : "laser", handles[0], handles[1], handles[2], committed[0] / 1024,
+        committed[1] / 1024, committed[2] / 1024);
     // Every step closes what it opened and nothing grows per barcode: a leak
     // of one handle per step, or of a kilobyte per step over a long shift, is
     // above these bounds; the heap taking one more segment at once is not.
     EXPECT_LE(handles[2], handles[1] + 10);
     EXPECT_LE(committed[2], committed[1] + 2 * 1024 * 1024);
     EXPECT_TRUE(shift.Exit()) << "the wedge did not exit cleanly";
+    shift.CheckScanLog();
   }
-  std::printf("soak: %d steps, %d barcodes presented (%d typed, %d refused), %d faults injected, "
-              "%d boxes answered\n",
-              totals.steps, totals.presented, totals.accepted, totals.refused, totals.faults,
-              totals.boxes);
+  std::printf(
+      "soak: %d steps, %d barcodes presented (%d typed, %d refused), %d faults injected, "
+      "%d boxes answered\n",
+      totals.steps, totals.presented, totals.accepted, totals.refused, totals.faults, totals.boxes);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "e2e_support.h"
 #include "key_sink.h"
+#include "sim_log.h"
 #include "wedge_session.h"
 
 namespace {
@@ -53,6 +54,58 @@ TEST(TypingExtras, KeyDelaySpacesEveryCharacterAndTheSuffix) {
   }
 }
 
+// The key map turns a control character of the data into a function key;
+// a {DELAY} token in the postamble holds the typing back by its time, to
+// within the timer's tick and a loaded machine's wake-up.
+TEST(TypingExtras, KeyMapAndKeyTokens) {
+  WedgeSession session;
+  std::string why;
+  ASSERT_TRUE(session.Start("laser",
+                            SessionIni("[OtherSettings]\r\nKeyTokens=1\r\n[Filter]\r\n"
+                                       "PostambleEnable=1\r\nPostamble={DELAY 300}!\r\n"
+                                       "[KeyMap]\r\n1E=key:F6\r\n1F=drop\r\n"),
+                            &why))
+      << why;
+  KeySink sink;
+  ASSERT_TRUE(sink.Open());
+  ASSERT_TRUE(WedgeSession::Sim(L"scan A\\x1EB\\x1F"));
+  session.Press();
+  ASSERT_TRUE(sink.WaitForLength(5, 5000));
+  session.Release();
+  const wchar_t f6 = wchar_t(KeySink::kFunctionKeyBase + VK_F6);
+  EXPECT_EQ(std::wstring(L"A") + f6 + L"B!\r", sink.Text());
+  const std::vector<LONGLONG> stamps = sink.Stamps();
+  ASSERT_EQ(5u, stamps.size());
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  const double pause = double(stamps[3] - stamps[2]) * 1000.0 / double(frequency.QuadPart);
+  std::printf("{DELAY 300}: %.1f ms between B and !\n", pause);
+  EXPECT_GE(pause, 299.0);
+  EXPECT_LE(pause, 400.0);
+}
+
+// The focus guard: another window that comes to the front while a barcode is
+// typed gets none of the rest, and the worker hears the not-typed signal.
+TEST(TypingExtras, FocusGuardStopsABarcodeWhoseWindowLostTheFront) {
+  WedgeSession session;
+  std::string why;
+  ASSERT_TRUE(session.Start("laser", SessionIni("[OtherSettings]\r\nKeyDelay=20\r\n"), &why))
+      << why;
+  KeySink scanned;
+  ASSERT_TRUE(scanned.Open());
+  const long since = SimNow();
+  ASSERT_TRUE(WedgeSession::Sim(L"scan GUARDED-BARCODE-0123456789"));
+  session.Press();
+  ASSERT_TRUE(PollUntil([&] { return scanned.Length() >= 5; }, 5000));
+  KeySink popup;
+  ASSERT_TRUE(popup.Open());
+  session.Release();
+  EXPECT_TRUE(WaitForLog("DvcPlayBuzzer 4 1000 100", since, 3000));
+  Sleep(300);
+  EXPECT_EQ(L"", popup.Text());
+  EXPECT_LT(scanned.Length(), 28u) << "the whole barcode was typed";
+}
+
 // The paste's target: notepad, or the key sink reading the clipboard some
 // time after the Ctrl+V. With KeepClipboard the user's text is back after
 // each barcode the target took; without it the last barcode stays, as
@@ -84,18 +137,18 @@ TEST(TypingExtras, KeepClipboardGivesTheUsersTextBackAfterEveryPaste) {
     WedgeSession session;
     session.presets = {L"buffer-type 3", L"suffix-code 3"};
     std::string why;
-    ASSERT_TRUE(session.Start("laser",
-                              SessionIni("[OtherSettings]\r\nKeepClipboard=" +
-                                         std::to_string(c.keep) +
-                                         "\r\n[BulkScanning]\r\nBulkEnable=1\r\n"
-                                         "[BulkCounterWindow]\r\nCounterEnabled=0\r\n"),
-                              &why))
+    ASSERT_TRUE(
+        session.Start("laser",
+                      SessionIni("[OtherSettings]\r\nKeepClipboard=" + std::to_string(c.keep) +
+                                 "\r\n[BulkScanning]\r\nBulkEnable=1\r\n"
+                                 "[BulkCounterWindow]\r\nCounterEnabled=0\r\n"),
+                      &why))
         << why;
     Program listener;
     if (c.other == kListener || c.other == kListenerHolds) {
-      ASSERT_TRUE(listener.Start(L"standin_tool.exe",
-                                 c.other == kListener ? L"--clipboard-listener"
-                                                      : L"--clipboard-listener 2000"));
+      ASSERT_TRUE(listener.Start(L"standin_tool.exe", c.other == kListener
+                                                          ? L"--clipboard-listener"
+                                                          : L"--clipboard-listener 2000"));
       ASSERT_TRUE(WaitForProcessWindow(listener.Id(), L"SarnuClipboardListener",
                                        L"clipboard listener ready", false, 5000));
     }
@@ -122,8 +175,9 @@ TEST(TypingExtras, KeepClipboardGivesTheUsersTextBackAfterEveryPaste) {
     session.Release();
     EXPECT_EQ(expected, got);
     const std::wstring left = c.other == kTargetCopies ? L"the target's own copy"
-                              : takenInTime && c.other != kMonitorReadsFirst ? L"the user's own text"
-                                                                             : last;
+                              : takenInTime && c.other != kMonitorReadsFirst
+                                  ? L"the user's own text"
+                                  : last;
     EXPECT_TRUE(PollUntil([&] { return ClipboardText() == left; }, 3000))
         << "the clipboard holds something else";
   }

@@ -69,6 +69,13 @@ INSTANTIATE_TEST_SUITE_P(
                    4,
                    {L"caf\\xE9 \\xC4\\xFC\\x0D"},
                    L"caf\u00e9 \u00c4\u00fc\r\n"},
+        TypingCase{"KeyMapTypesGroupSeparatorAsText",
+                   "[Filter]\r\nPreambleEnable=0\r\nPostambleEnable=0\r\n[KeyMap]\r\n"
+                   "1D=text:{GS}\r\n",
+                   0,
+                   4,
+                   {L"10LOT42\\x1D21SN7\\x0D"},
+                   L"10LOT42{GS}21SN7\r\n"},
         TypingCase{"ClipboardPastesThenTypesTheSuffix",
                    kPlainIni,
                    3,
@@ -88,5 +95,33 @@ INSTANTIATE_TEST_SUITE_P(
             "EmptyBarcodeSendsNotEvenItsSuffix", kPlainIni, 0, 4, {L"\\x0D", L"Z\\x0D"}, L"Z\r\n"},
         TypingCase{"NoSuffixCodeTypesTheTextOnly", kPlainIni, 4, 4, {L"END"}, L"END"}),
     [](const ::testing::TestParamInfo<TypingCase>& info) { return info.param.name; });
+
+// Caps Lock on and Shift held (through the system's own key input) change
+// no character of a barcode, with the US table and with the layout's keys;
+// afterwards both are as the user left them.
+TEST(KeyboardState, CapsLockAndAHeldShiftChangeNoCharacter) {
+  for (const char* ini : {kPlainIni,
+                          "[Filter]\r\nPreambleEnable=0\r\nPostambleEnable=0\r\n"
+                          "[OtherSettings]\r\nKeyboardLayout=1\r\n"}) {
+    SCOPED_TRACE(ini);
+    ASSERT_TRUE(PrepareTerminal("laser", ini));
+    Notepad notepad;
+    ASSERT_TRUE(notepad.Open());
+    ASSERT_TRUE(notepad.BringForward());
+    keybd_event(VK_CAPITAL, 0, 0, 0);
+    keybd_event(VK_CAPITAL, 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_LSHIFT, 0, 0, 0);
+    ASSERT_TRUE(PollUntil([] { return (GetKeyState(VK_CAPITAL) & 1) != 0; }, 2000));
+    EXPECT_EQ(0, RunProgram(L"output_probe.exe", L"--suffix-code 0 \"AbCd-12\\x0D\"", 30000));
+    EXPECT_EQ(L"AbCd-12\r\n", notepad.WaitForText(L"AbCd-12\r\n", 3000));
+    EXPECT_TRUE(GetAsyncKeyState(VK_LSHIFT) < 0) << "the held Shift was let go";
+    EXPECT_TRUE(PollUntil([] { return (GetKeyState(VK_CAPITAL) & 1) != 0; }, 2000))
+        << "Caps Lock was left off";
+    keybd_event(VK_LSHIFT, 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_CAPITAL, 0, 0, 0);
+    keybd_event(VK_CAPITAL, 0, KEYEVENTF_KEYUP, 0);
+    ASSERT_TRUE(PollUntil([] { return (GetKeyState(VK_CAPITAL) & 1) == 0; }, 2000));
+  }
+}
 
 }  // namespace

@@ -94,8 +94,15 @@ TEST_F(CheckTest, ReportsEachKindOfProblem) {
        "profile cannot set it, ignored"},
       {"[Profile.a]\nTypes=1\nBulkLimit=5",
        "3: Profile.a.BulkLimit: not a key of profiles, ignored (they take the [Filter] keys, "
-       "KeyboardLayout, KeyDelay and KeepClipboard)"},
+       "KeyboardLayout, KeyDelay, KeepClipboard, CodeIdPrefix, KeyTokens, FocusGuard and "
+       "KeyMap.XX)"},
       {"[Profile.a]\nTypes=1\nKeyDelay=80", "3: Profile.a.KeyDelay: value 80 is clamped to 50"},
+      {"[KeyMap]\n1E=key:F25",
+       "2: KeyMap.1E: \"key:F25\" names no key the wedge knows, the byte is typed as without a "
+       "map"},
+      {"[KeyMap]\n20=drop", "2: KeyMap.20: not a byte of the key map (00 to 1F, or 7F), ignored"},
+      {"[Profile.a]\nTypes=1\nKeyMap.04=ctrl:12",
+       "3: Profile.a.KeyMap.04: \"ctrl:12\" takes one letter, the byte is typed as without a map"},
       {"[Profile.a]\nTypes=1\ntypes=2",
        "3: Profile.a.Types: repeated key, ignored (the first is at line 2)"},
       {"[Profile.]\nTypes=1", "1: [Profile.]: profile without a name, ignored"},
@@ -103,9 +110,9 @@ TEST_F(CheckTest, ReportsEachKindOfProblem) {
        "3: [profile.A]: second section of this name, ignored (the first is at line 1)"},
       {"[Profile.a]\nPrograms=;\nPreamble=",
        "1: [Profile.a]: names no program, type or setting, ignored"},
-      {"[Profile.a]\nTypes=1;0x1D",
-       "2: Profile.a.Types: \"0x1D\" is not a type code (a whole number of 32 bits): the profile "
-       "is ignored"},
+      {"[Profile.a]\nTypes=1;0x1D;]C1",
+       "2: Profile.a.Types: \"0x1D\" is not a type code (a whole number of 32 bits) or an "
+       "identifier (such as ]C1): the profile is ignored"},
       {"[Profile.a]\nPrograms=a.exe; C:a.exe",
        "2: Profile.a.Programs: \"C:a.exe\" has a path and never matches: programs are named by "
        "file name alone"},

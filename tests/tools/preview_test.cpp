@@ -23,6 +23,14 @@ const char kProfilesIni[] =
     "[Filter]\r\nPreambleEnable=1\r\nPreamble=<\r\n[Profile.wms]\r\nPrograms=wms.exe\r\n"
     "PreambleEnable=0\r\n[Profile.gs1]\r\nTypes=106\r\nPostambleEnable=1\r\nPostamble=>\r\n";
 
+const char kIdIni[] =
+    "[OtherSettings]\r\nCodeIdPrefix=1\r\n[Filter]\r\nStripFirstEnable=1\r\nStripFirst=1\r\n"
+    "PreambleEnable=1\r\nPreamble=<\r\n[Profile.gs1]\r\nTypes=]d2\r\nPreambleEnable=0\r\n";
+
+const char kKeyMapIni[] =
+    "[OtherSettings]\r\nKeyTokens=1\r\n[Filter]\r\nPostambleEnable=1\r\n"
+    "Postamble={F6}{DELAY 300}{{\r\n[KeyMap]\r\n1D=text:{GS}\r\n04=ctrl:d\r\n1F=drop\r\n";
+
 TEST_F(PreviewTest, OneLinePerBarcode) {
   struct Row {
     std::string ini;
@@ -96,6 +104,36 @@ TEST_F(PreviewTest, OneLinePerBarcode) {
        {"--reader", "imager", "--type", "106", "7"},
        "profile=\"gs1\" send=1 suffix=\"\" output=\"<7>\" keys=5B- 10+ BC+ BC- 10- 5B- 37+ 37- 5B- "
        "10+ BE+ BE- 10-"},
+      // The symbology identifier goes on after the filters, behind the
+      // preamble; it stands for a GS1 barcode's leading FNC1, and a profile
+      // may name barcodes by it. A leading GS of another symbology is data.
+      {kIdIni,
+       {"--reader", "laser", "--suffix-code", "4", "--type", "512", "\\x1D0123"},
+       "send=1 suffix=\"\" output=\"<]C1123\" keys=5B- 10+ BC+ BC- 10- 5B- DD+ DD- 5B- 10+ 43+ "
+       "43- 10- 5B- 31+ 31- 5B- 31+ 31- 5B- 32+ 32- 5B- 33+ 33-"},
+      {kIdIni,
+       {"--reader", "imager", "--type", "119", "\\x1D01"},
+       "profile=\"gs1\" send=1 suffix=\"\" output=\"]d21\" keys=5B- DD+ DD- 5B- 44+ 44- 5B- 32+ "
+       "32- 5B- 31+ 31-"},
+      {kIdIni,
+       {"--reader", "imager", "--type", "98", "\\x1D01"},
+       "send=1 suffix=\"\" output=\"<]A001\" keys=5B- 10+ BC+ BC- 10- 5B- DD+ DD- 5B- 10+ 41+ 41- "
+       "10- 5B- 30+ 30- 5B- 30+ 30- 5B- 31+ 31-"},
+      // The key map acts on the data's control characters, key tokens in the
+      // postamble; through the clipboard the text around a key is pasted in
+      // turn ("{{" is a brace).
+      {kKeyMapIni,
+       {"--reader", "imager", "1\\x1D\\x04\\x1F"},
+       "send=1 suffix=\"\" output=\"1\\x1D\\x04\\x1F{F6}{DELAY 300}{{\" keys=5B- 31+ 31- 5B- 10+ "
+       "DB+ "
+       "DB- 10- 5B- 10+ 47+ 47- 10- 5B- 10+ 53+ 53- 10- 5B- 10+ DD+ DD- 10- 5B- 11+ 44+ 44- 11- "
+       "5B- "
+       "75+ 75- (300 ms) 5B- 10+ DB+ DB- 10-"},
+      {kKeyMapIni,
+       {"--reader", "imager", "--buffer-type", "3", "1\\x1D\\x04"},
+       "send=1 suffix=\"\" output=\"1\\x1D\\x04{F6}{DELAY 300}{{\" clipboard=\"1{GS}{\" keys=11+ "
+       "56+ "
+       "56- 11- 5B- 11+ 44+ 44- 11- 5B- 75+ 75- (300 ms) 11+ 56+ 56- 11-"},
       // "--" lets a barcode start like an option.
       {"",
        {"--reader", "imager", "--", "--"},

@@ -12,6 +12,8 @@ namespace {
 
 std::mutex g_lock;
 std::vector<std::string> g_sent;
+std::vector<unsigned char> g_held;
+bool g_capsLock = false;
 
 std::string Describe(const KeyEvent& e) {
   char name[16];
@@ -49,4 +51,25 @@ std::vector<std::string> SentKeys() {
 void ClearSentKeys() {
   std::lock_guard<std::mutex> hold(g_lock);
   g_sent.clear();
+  g_held.clear();
+  g_capsLock = false;
+}
+
+void SetFakeKeyboardState(std::vector<unsigned char> heldKeys, bool capsLock) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  g_held = heldKeys;
+  g_capsLock = capsLock;
+}
+
+bool KeyHeldDown(uint8_t virtualKey) {
+  std::lock_guard<std::mutex> hold(g_lock);
+  for (unsigned char key : g_held) {
+    if (key == virtualKey) return true;
+  }
+  return false;
+}
+
+bool CapsLockOn() {
+  std::lock_guard<std::mutex> hold(g_lock);
+  return g_capsLock;
 }

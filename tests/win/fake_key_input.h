@@ -10,3 +10,6 @@
 // "Shift_" (down), "A_", "Enter_", "u+00E9_" (a unicode event), "Ctrl_".
 std::vector<std::string> SentKeys();
 void ClearSentKeys();
+// The keyboard state the sender reports: keys held down and Caps Lock (none
+// and off after ClearSentKeys).
+void SetFakeKeyboardState(std::vector<unsigned char> heldKeys, bool capsLock);

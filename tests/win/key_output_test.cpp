@@ -148,6 +148,16 @@ TEST_F(KeyOutputTest, CopyToClipboardFailsWhileAnotherHoldsTheClipboard) {
   EXPECT_EQ(CopyToClipboard("free"), 1);
 }
 
+// The user's held Shift goes up for the barcode and Caps Lock off, and both
+// come back after it, so neither changes a letter.
+TEST_F(KeyOutputTest, KeyboardStateIsSetAsideForTheBarcode) {
+  SetFakeKeyboardState({0xA0}, true);
+  Queue("aB\r", suffixChar_);
+  ProcessOutputQueue();
+  EXPECT_EQ(Join(SentKeys()),
+            "A0^ 14_ 14^ LWin^ A_ A^ LWin^ Shift_ B_ B^ Shift^ LWin^ Enter_ Enter^ 14_ 14^ A0_");
+}
+
 TEST_F(KeyOutputTest, UnterminatedItemIsDroppedNotRead) {
   ASSERT_EQ(OutputQueue.Push("abc", 3), 1);
   Queue("d\r", suffixChar_);

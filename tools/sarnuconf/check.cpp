@@ -28,6 +28,7 @@ enum class Place {
   BeforeSections,  // nothing read yet belongs to a section
   Known,           // the first section of a known name: the wedge reads it
   Profile,         // a profile section whose keys the wedge reads
+  KeyMap,          // the first [KeyMap]
   Ignored,         // an unknown section or a repeated one
 };
 
@@ -50,6 +51,9 @@ struct Walk {
   std::unique_ptr<Settings> profileRecord;
   const ProfileReading* profiles;
   size_t nextFinding;
+  // [KeyMap]: its first header's line, and the first line of each byte.
+  size_t keyMapLine = 0;
+  std::vector<size_t> keyMapKeyLine = std::vector<size_t>(kKeyMapSlots, 0);
 };
 
 void Report(Walk* walk, const std::string& subject, const std::string& problem) {
@@ -92,7 +96,7 @@ bool OnProfileHeader(Walk* walk, const Settings& record, const IniLine& line) {
   }
   walk->place = Place::Profile;
   walk->profile = "Profile." + Utf8(name, length);
-  walk->profileKeyLine.assign(kSettingsFieldCount + 2, 0);
+  walk->profileKeyLine.assign(kSettingsFieldCount + 2 + kKeyMapSlots, 0);
   walk->profileRecord.reset(new Settings(record, Settings::CopyValues()));
   return true;
 }
@@ -100,6 +104,18 @@ bool OnProfileHeader(Walk* walk, const Settings& record, const IniLine& line) {
 void OnHeader(Walk* walk, const Settings& record, const IniLine& line) {
   if (OnProfileHeader(walk, record, line)) return;
   const std::string header = Utf8(line.start, line.length);
+  if (IniLineIsSection(line, u"KeyMap")) {
+    if (walk->keyMapLine != 0) {
+      Report(walk, header,
+             "second section of this name, ignored (the first is at line " +
+                 std::to_string(walk->keyMapLine) + ")");
+      walk->place = Place::Ignored;
+      return;
+    }
+    walk->keyMapLine = walk->lineNumber;
+    walk->place = Place::KeyMap;
+    return;
+  }
   const int first = KnownSectionOf(line);
   if (first < 0) {
     Report(walk, header, WithHint("unknown section, ignored", SectionHint(header)));
@@ -119,6 +135,31 @@ void OnHeader(Walk* walk, const Settings& record, const IniLine& line) {
   walk->section = kSettingsFields[first].sectionName;
 }
 
+// A line of the key map, in [KeyMap] (`byteName` "1D") or a profile
+// ("KeyMap.1D"): a byte of the map, not repeated, a value the map takes.
+// `seen` holds the first line of each byte. False when `byteName` is not a
+// byte of the map (the caller reports it).
+bool OnKeyMapKey(Walk* walk, const std::string& subject, const std::string& byteName,
+                 const char16_t* value, size_t valueLength, size_t* seen) {
+  const std::u16string wide = Utf16(byteName.c_str());
+  unsigned char byte;
+  if (!ParseKeyMapName(wide.c_str(), wide.size(), &byte)) return false;
+  size_t& first = seen[KeyMapSlot(byte)];
+  if (first != 0) {
+    Report(walk, subject,
+           "repeated key, ignored (the first is at line " + std::to_string(first) + ")");
+    return true;
+  }
+  first = walk->lineNumber;
+  KeyAction action;
+  const char* why = "";
+  if (valueLength != 0 && !ParseKeyAction(value, valueLength, &action, &why)) {
+    Report(walk, subject,
+           "\"" + Utf8(value, valueLength) + "\" " + why + ", the byte is typed as without a map");
+  }
+  return true;
+}
+
 // The field of any section with this key name, or null.
 const FieldInfo* FieldNamed(const std::string& key) {
   for (size_t i = 0; i < kSettingsFieldCount; ++i) {
@@ -135,6 +176,14 @@ void OnProfileKey(Walk* walk, const std::string& keyName, const char16_t* value,
   const FieldInfo* info = FieldNamed(keyName);
   size_t slot;
   std::string name;
+  if (keyName.size() > 7 && NameDistance(keyName.substr(0, 7), "KeyMap.") == 0) {
+    const std::string subject = walk->profile + "." + keyName;
+    size_t* seen = &walk->profileKeyLine[kSettingsFieldCount + 2];
+    if (!OnKeyMapKey(walk, subject, keyName.substr(7), value, valueLength, seen)) {
+      Report(walk, subject, "not a byte of the key map (00 to 1F, or 7F), ignored");
+    }
+    return;
+  }
   if (NameDistance(keyName, "Programs") == 0) {
     slot = kSettingsFieldCount, name = "Programs";
   } else if (NameDistance(keyName, "Types") == 0) {
@@ -152,7 +201,7 @@ void OnProfileKey(Walk* walk, const std::string& keyName, const char16_t* value,
     } else {
       Report(walk, subject,
              "not a key of profiles, ignored (they take the [Filter] keys, KeyboardLayout, "
-             "KeyDelay and KeepClipboard)");
+             "KeyDelay, KeepClipboard, CodeIdPrefix, KeyTokens, FocusGuard and KeyMap.XX)");
     }
     return;
   }
@@ -184,6 +233,13 @@ void OnKey(Walk* walk, const Settings& record, const char16_t* key, size_t keyLe
     return;
   }
   if (walk->place == Place::Ignored) return;
+  if (walk->place == Place::KeyMap) {
+    const std::string subject = "KeyMap." + keyName;
+    if (!OnKeyMapKey(walk, subject, keyName, value, valueLength, walk->keyMapKeyLine.data())) {
+      Report(walk, subject, "not a byte of the key map (00 to 1F, or 7F), ignored");
+    }
+    return;
+  }
 
   const std::u16string wideKey(key, keyLength);
   const std::u16string wideSection = Utf16(walk->section);
@@ -220,6 +276,7 @@ std::string SubjectOf(const Walk& walk, const IniLine& line) {
   if (!IniLineKeyValue(line, &key, &keyLength, &value, &valueLength)) return std::string();
   const std::string keyName = Utf8(key, keyLength);
   if (walk.place == Place::Profile) return walk.profile + "." + keyName;
+  if (walk.place == Place::KeyMap) return "KeyMap." + keyName;
   return walk.place == Place::Known ? std::string(walk.section) + "." + keyName : keyName;
 }
 

@@ -40,7 +40,9 @@ void TakeProfileNote(void* context, const ProfileNoteDetail& note) {
       break;
     case ProfileNote::BadType:
       subject = profile + ".Types";
-      problem = entry + "is not a type code (a whole number of 32 bits): the profile is ignored";
+      problem = entry +
+                "is not a type code (a whole number of 32 bits) or an identifier (such as ]C1): "
+                "the profile is ignored";
       break;
     case ProfileNote::ProgramPath:
       subject = profile + ".Programs";

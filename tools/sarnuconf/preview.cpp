@@ -200,12 +200,54 @@ std::string ClipboardText(const char* output) {
   return Escaped(utf8.data(), utf8.size());
 }
 
+// The key events of one barcode's typing, as the output thread sends them;
+// through the clipboard each paste's text (joined, as the clipboard held
+// them one after the other) and its Ctrl+V. A pause shows as "(N ms)".
+struct PreviewTyping {
+  bool clipboard = false;
+  std::string keys;
+  std::string pending;  // text gathered for the next paste
+  std::string pasted;
+
+  void Flush() {
+    if (pending.empty()) return;
+    pasted += ClipboardText(pending.c_str());
+    pending.clear();
+    KeyEvent paste[kPasteEventCount];
+    PasteKeyEvents(paste);
+    AppendKeyEvents(paste, kPasteEventCount, &keys);
+  }
+  static void OnText(void* context, const char* text, size_t length) {
+    PreviewTyping& t = *static_cast<PreviewTyping*>(context);
+    const std::string run(text, length);
+    if (t.clipboard) {
+      t.pending += run;
+    } else {
+      AppendTypedText(run.c_str(), &t.keys);
+    }
+  }
+  static void OnKey(void* context, uint8_t virtualKey, bool ctrl) {
+    PreviewTyping& t = *static_cast<PreviewTyping*>(context);
+    t.Flush();
+    KeyEvent events[kMaxKeyEventsPerCharacter];
+    AppendKeyEvents(events, KeyEventsForKey(virtualKey, ctrl, events), &t.keys);
+  }
+  static void OnPause(void* context, uint32_t ms) {
+    PreviewTyping& t = *static_cast<PreviewTyping*>(context);
+    t.Flush();
+    t.keys += (t.keys.empty() ? "(" : " (") + std::to_string(ms) + " ms)";
+  }
+};
+
 // `record` replaces the FNC1 characters, as the wedge does before the
-// program in front is known; `filter` (the main record or a profile's)
-// filters the text.
-std::string PreviewOne(const Settings& record, const Settings& filter,
-                       const PreviewRequest& request, const std::string& barcode, char* raw,
-                       char* output) {
+// program in front is known; the record the profiles choose for `program`
+// filters the text. Without --program the barcode goes to a program that
+// cannot be named, which only a profile without Programs takes; the line then
+// names the profile only when one does, so a file without such profiles
+// previews exactly as before.
+std::string PreviewOne(const Settings& record, const Profiles& profiles,
+                       const PreviewRequest& request, const std::u16string& program,
+                       const std::string& barcode, char* raw, char* output) {
   // The reader's side: the raw text as the reader library hands it over.
   std::memset(raw, 0, kFilterBufferSize + 1);
   std::memcpy(raw, barcode.data(), barcode.size());
@@ -220,20 +262,28 @@ std::string PreviewOne(const Settings& record, const Settings& filter,
   ReplaceFnc1(record, &read);
 
   // The output thread's side.
+  const size_t index = profiles.Find(program.c_str(), read.type, read.fnc1First);
+  std::string chosen;
+  if (index < profiles.Count()) {
+    chosen = "profile=\"" + Escaped(Utf8(profiles.At(index).name).c_str()) + "\" ";
+  } else if (request.program != nullptr) {
+    chosen = "profile=none ";
+  }
+  const Settings& filter = index < profiles.Count() ? *profiles.At(index).record : record;
   std::memset(output, 0, kFilterBufferSize);
-  if (ApplyFilter(filter, &read, output) == 0) return "send=0";
+  OutputParts parts = {};
+  if (ApplyFilter(filter, &read, output, &parts) == 0) return chosen + "send=0";
   const char* suffix = read.suffix;
 
-  std::string line = "send=1 suffix=\"" + Escaped(suffix) + "\" output=\"" + Escaped(output) + "\"";
-  std::string keys;
-  if (request.bufferType == kBufferTypeClipboard) {
-    line += " clipboard=\"" + ClipboardText(output) + "\"";
-    KeyEvent paste[kPasteEventCount];
-    PasteKeyEvents(paste);
-    AppendKeyEvents(paste, kPasteEventCount, &keys);
-  } else {
-    AppendTypedText(output, &keys);
-  }
+  std::string line =
+      chosen + "send=1 suffix=\"" + Escaped(suffix) + "\" output=\"" + Escaped(output) + "\"";
+  PreviewTyping typing;
+  typing.clipboard = request.bufferType == kBufferTypeClipboard;
+  WalkTyping(filter.KeyTokens != 0, filter.KeyMap, output, parts,
+             {&typing, PreviewTyping::OnText, PreviewTyping::OnKey, PreviewTyping::OnPause});
+  typing.Flush();
+  if (typing.clipboard) line += " clipboard=\"" + typing.pasted + "\"";
+  std::string keys = typing.keys;
   AppendTypedText(suffix, &keys);
   return line + " keys=" + keys;
 }
@@ -248,28 +298,15 @@ int RunPreview(const Io& io, int argc, char** argv) {
 
   Settings record(request.scannerType, path, u"");
   Profiles profiles(record);
-  std::string chosen;
-  const Settings* filter = &record;
-  // Without --program the barcode goes to a program that cannot be named,
-  // which only a profile without Programs takes; the line then names the
-  // profile only when one does, so a file without such profiles previews
-  // exactly as before.
   profiles.Load(path);
   const std::u16string program = request.program ? Utf16(request.program) : u"";
-  const size_t index = profiles.Find(program.c_str(), request.typeCode);
-  filter = &profiles.For(program.c_str(), request.typeCode);
-  if (index < profiles.Count()) {
-    chosen = "profile=\"" + Escaped(Utf8(profiles.At(index).name).c_str()) + "\" ";
-  } else if (request.program != nullptr) {
-    chosen = "profile=none ";
-  }
   // The queued copy and the output buffer of the output thread.
   std::vector<char> raw(kFilterBufferSize + 1);
   std::vector<char> output(kFilterBufferSize);
   for (const std::string& barcode : request.barcodes) {
     const std::string line =
-        PreviewOne(record, *filter, request, barcode, raw.data(), output.data());
-    std::fprintf(io.out, "%s%s\n", chosen.c_str(), line.c_str());
+        PreviewOne(record, profiles, request, program, barcode, raw.data(), output.data());
+    std::fprintf(io.out, "%s\n", line.c_str());
   }
   return kExitOk;
 }

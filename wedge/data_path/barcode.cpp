@@ -10,8 +10,11 @@
 namespace {
 
 struct QueuedHead {
-  char suffix[4];  // zero-filled behind the suffix's 0 to 2 characters
+  char suffix[3];  // zero-filled behind the suffix's 0 to 2 characters
+  uint8_t flags;   // kFnc1First
 };
+
+enum : uint8_t { kFnc1First = 1 };
 
 bool CarriesFnc1(int32_t typeCode) {
   return typeCode == kLaserTypeFnc1 || typeCode == kImagerIdFnc1Upper ||
@@ -50,7 +53,8 @@ size_t RemoveLeadingFnc1(char* text, size_t length, int32_t typeCode) {
 
 Barcode MakeBarcode(int scannerType, char* text, size_t length, int32_t type,
                     unsigned char suffixCode) {
-  Barcode barcode = {text, length, type, {0, 0, 0}};
+  Barcode barcode = {text, length, type, {0, 0, 0}, false};
+  barcode.fnc1First = length != 0 && static_cast<unsigned char>(text[0]) == kFnc1;
   if (scannerType == kScannerLaser) {
     barcode.length = RemoveLeadingFnc1(text, length, type);
     size_t n = LaserSuffixLength(suffixCode);
@@ -79,7 +83,8 @@ void ReplaceFnc1(const Settings& settings, Barcode* barcode) {
 }
 
 int PushBarcode(BlockQueue& queue, const Barcode& barcode) {
-  QueuedHead head = {{barcode.suffix[0], barcode.suffix[0] ? barcode.suffix[1] : char(0), 0, 0}};
+  QueuedHead head = {{barcode.suffix[0], barcode.suffix[0] ? barcode.suffix[1] : char(0), 0},
+                     uint8_t(barcode.fnc1First ? kFnc1First : 0)};
   const BlockQueue::Piece pieces[] = {
       {reinterpret_cast<const char*>(&head), sizeof head}, {barcode.text, barcode.length}, {"", 1}};
   return queue.Push(pieces, std::size(pieces), barcode.type);
@@ -93,7 +98,10 @@ char* PopBarcode(BlockQueue& queue, Barcode* barcode) {
   if (!item || length < sizeof(QueuedHead) + 1 || item[length - 1] != 0) return item;
   QueuedHead head;
   std::memcpy(&head, item, sizeof head);
-  *barcode = {item + sizeof head, length - sizeof head - 1, type,
-              {head.suffix[0], head.suffix[1], 0}};
+  *barcode = {item + sizeof head,
+              length - sizeof head - 1,
+              type,
+              {head.suffix[0], head.suffix[1], 0},
+              (head.flags & kFnc1First) != 0};
   return item;
 }

@@ -27,6 +27,9 @@ struct Barcode {
   // Never part of `text`: the filter does not see it and it is typed after
   // whatever the filter made of the data.
   char suffix[3];
+  // The reader's data began with FNC1 (the GS1 forms). It is still the first
+  // byte of `text`, but for the laser's type 512, which loses it.
+  bool fnc1First;
 };
 
 // A barcode as a queue item: its suffix in a head of its own, then its data

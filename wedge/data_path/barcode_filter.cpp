@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "settings.h"
+#include "symbology_ids.h"
 
 namespace {
 
@@ -97,8 +98,17 @@ void ModifyCase(Span* t, int mode) {
 
 }  // namespace
 
-int ApplyFilter(const Settings& settings, Barcode* barcode, char* output) {
+int ApplyFilter(const Settings& settings, Barcode* barcode, char* output, OutputParts* parts) {
   Span text = {barcode->text, BoundedLength(barcode->text, barcode->length)};
+  SymbologyId id = {{0, 0, 0, 0}, false};
+  if (settings.CodeIdPrefix) {
+    const int32_t reader = settings.GetScannerType();
+    id = SymbologyIdOf(reader, barcode->type, barcode->fnc1First);
+    // The identifier says FNC1 first: a leading FNC1 still in the text (or
+    // what ReplaceFNC1 made of it) is not typed as well.
+    const bool fnc1Gone = reader == kScannerLaser && barcode->type == kLaserTypeFnc1;
+    if (id.gs1 && barcode->fnc1First && !fnc1Gone) StripFirst(&text, 1);
+  }
   if (settings.StripFirstEnable) StripFirst(&text, settings.StripFirst);
   if (settings.StripLastEnable) StripLast(&text, settings.StripLast);
   if (settings.SendRangeEnable) SendRange(&text, settings.SendRangeStart, settings.SendRangeEnd);
@@ -117,17 +127,21 @@ int ApplyFilter(const Settings& settings, Barcode* barcode, char* output) {
       settings.PreambleEnable ? BoundedLength(pre, sizeof settings.Preamble.Decoded) : 0;
   const size_t postLength =
       settings.PostambleEnable ? BoundedLength(post, sizeof settings.Postamble.Decoded) : 0;
+  const size_t idLength = std::strlen(id.text);
   // A cut barcode would be a wrong barcode: a result that does not fit with
   // its terminator is dropped whole.
-  if (text.length > kFilterBufferSize - 1 - preLength - postLength) return 0;
+  if (text.length > kFilterBufferSize - 1 - preLength - idLength - postLength) return 0;
 
   char* out = output;
   std::memcpy(out, pre, preLength);
   out += preLength;
+  std::memcpy(out, id.text, idLength);
+  out += idLength;
   std::memcpy(out, text.start, text.length);
   out += text.length;
   std::memcpy(out, post, postLength);
   out += postLength;
   *out = 0;
+  if (parts) *parts = {preLength, idLength, text.length, postLength};
   return 1;
 }

@@ -11,9 +11,13 @@
 #include "bulk_run.h"
 #include "counter_window.h"
 #include "data_path_notices.h"
+#include "foreground_program.h"
+#include "lock.h"
 #include "long_threads.h"
 #include "reader_state.h"
+#include "scan_log.h"
 #include "settings.h"
+#include "settings_records.h"
 #include "short_threads.h"
 #include "stage_stamps.h"
 #include "thread_priority.h"
@@ -61,9 +65,24 @@ void AfterHandOver(const Settings& settings, bool bulk, uint32_t count) {
   if (g_dataPathNotices.runEndedAtLimit) g_dataPathNotices.runEndedAtLimit();
 }
 
-}  // namespace
+// A barcode the run refused: into the scan log, and with RefusedSignal the
+// worker hears it was not typed. Returns AcceptBarcode's 1.
+int Refuse(const Settings& settings, const Barcode& barcode, ScanOutcome outcome) {
+  if (settings.ScanLog) {
+    // The program in front now; the name cache is the output thread's, so
+    // it is asked under the records lock.
+    char16_t program[MAX_PATH];
+    {
+      LockHolder hold(RecordsLock());
+      ForegroundProgram(program, MAX_PATH);
+    }
+    LogScan(barcode, outcome, program, nullptr);
+  }
+  if (settings.RefusedSignal && g_dataPathNotices.notTyped) g_dataPathNotices.notTyped();
+  return 1;
+}
 
-DataPathNotices g_dataPathNotices = {};
+}  // namespace
 
 int AcceptBarcode(Barcode& barcode) {
   const ReaderState* device = g_reader;
@@ -71,13 +90,22 @@ int AcceptBarcode(Barcode& barcode) {
   if (!device || !settings) return 1;
   ReplaceFnc1(*settings, &barcode);
   const bool bulk = device->BulkActive != 0;
-  if (bulk && BulkRunEndedAtLimit.load()) return 1;
+  if (bulk && BulkRunEndedAtLimit.load()) return Refuse(*settings, barcode, ScanOutcome::PastLimit);
   uint32_t count = 0;
   const uint32_t limit = settings->BulkLimitEnable ? settings->BulkLimit : kBulkNoLimit;
-  if (bulk && BulkAdmit(barcode.text, uint32_t(barcode.length), barcode.type,
-                        settings->BulkSameType != 0, settings->BulkSameLength != 0, &count,
-                        limit) != kBulkAccepted) {
-    return 1;
+  const BulkAdmission admitted =
+      bulk ? BulkAdmit(barcode.text, uint32_t(barcode.length), barcode.type,
+                       settings->BulkSameType != 0, settings->BulkSameLength != 0, &count, limit)
+           : kBulkAccepted;
+  switch (admitted) {
+    case kBulkAccepted:
+      break;
+    case kBulkDuplicate:
+      return Refuse(*settings, barcode, ScanOutcome::Duplicate);
+    case kBulkAtLimit:
+      return Refuse(*settings, barcode, ScanOutcome::PastLimit);
+    default:
+      return Refuse(*settings, barcode, ScanOutcome::TypeOrLength);
   }
   // A barcode that cannot be stored is lost; there is nobody to tell.
   PushBarcode(OutputQueue, barcode);
@@ -180,8 +208,6 @@ void StartForgetBulkRunThread() {
   const ReaderState* device = g_reader;
   const uintptr_t scans = device ? device->ScanStarts.load() : 0;
   StartShortThread(
-      [](void* noted) {
-        return ForgetBulkRunThread(uint32_t(reinterpret_cast<uintptr_t>(noted)));
-      },
+      [](void* noted) { return ForgetBulkRunThread(uint32_t(reinterpret_cast<uintptr_t>(noted))); },
       reinterpret_cast<void*>(scans));
 }

@@ -16,6 +16,9 @@ struct DataPathNotices {
   // Outside bulk mode, the laser's reads of a press were taken: the press's
   // scan ends. LzrReadThread.
   void (*pressReadTaken)();
+  // A barcode was not typed whole: the worker hears that it must scan
+  // again. The output thread, which must not wait for the signal.
+  void (*notTyped)();
 };
 
 extern DataPathNotices g_dataPathNotices;

@@ -67,6 +67,16 @@ size_t KeyEventsForCharacter(unsigned char character, KeyEvent* events) {
   return n;
 }
 
+size_t KeyEventsForKey(uint8_t virtualKey, bool ctrl, KeyEvent* events) {
+  size_t n = 0;
+  events[n++] = Key(kVkLeftWindows, true);
+  if (ctrl) events[n++] = Key(kVkControl, false);
+  events[n++] = Key(virtualKey, false);
+  events[n++] = Key(virtualKey, true);
+  if (ctrl) events[n++] = Key(kVkControl, true);
+  return n;
+}
+
 void PasteKeyEvents(KeyEvent* events) {
   events[0] = Key(kVkControl, false);
   events[1] = Key(kVkV, false);

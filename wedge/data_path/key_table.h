@@ -38,6 +38,11 @@ KeyMapping LookupKey(unsigned char character);
 enum : size_t { kMaxKeyEventsPerCharacter = 5 };
 size_t KeyEventsForCharacter(unsigned char character, KeyEvent* events);
 
+// The events of one key of the key map or a key token: Left Windows up, Ctrl
+// down (with `ctrl`), the key down and up, Ctrl up. Returns the number of
+// events (at most kMaxKeyEventsPerCharacter).
+size_t KeyEventsForKey(uint8_t virtualKey, bool ctrl, KeyEvent* events);
+
 // The events of Ctrl+V.
 enum : size_t { kPasteEventCount = 4 };
 void PasteKeyEvents(KeyEvent* events);

@@ -19,11 +19,18 @@ extern Profiles* g_profiles;
 // are loaded again.
 Lock& RecordsLock();
 
-// The record that formats a barcode of `type` now; call it holding
-// RecordsLock (the output thread only). Without profiles the program in
-// front is not even looked up; one that cannot be named ("") still gets the
-// profiles that name no program.
-const Settings& RecordFor(int32_t type);
+// The record that formats a barcode of `type` (its data FNC1 first or not)
+// now; call it holding RecordsLock (the output thread only). Without
+// profiles the program in front is not even looked up; one that cannot be
+// named ("") still gets the profiles that name no program.
+// `choice` (optional) receives the program in front and the profile's name
+// ("" for the main record), valid while the lock is held; with ScanLog on
+// the program is looked up even without profiles.
+struct RecordChoice {
+  const char16_t* program;  // null when not looked up
+  const char16_t* profile;
+};
+const Settings& RecordFor(int32_t type, bool fnc1First, RecordChoice* choice = nullptr);
 
 // Reads SARNU.INI into g_settings and its profiles again, as one step that
 // the output thread never meets half done: a barcode is formatted wholly by

@@ -1,6 +1,4 @@
 // The settings in force and the note of the file they were read from.
-#include "settings_records.h"
-
 #include <windows.h>
 
 #include <new>
@@ -11,6 +9,7 @@
 #include "lock.h"
 #include "profiles.h"
 #include "settings.h"
+#include "settings_records.h"
 
 Profiles* g_profiles = nullptr;
 
@@ -76,10 +75,17 @@ Lock& RecordsLock() {
   return *lock;
 }
 
-const Settings& RecordFor(int32_t type) {
-  if (!g_profiles || g_profiles->Count() == 0) return *g_settings;
+const Settings& RecordFor(int32_t type, bool fnc1First, RecordChoice* choice) {
+  const bool logged = choice && g_settings->ScanLog;
+  if (choice) *choice = {nullptr, u""};
+  if (!logged && (!g_profiles || g_profiles->Count() == 0)) return *g_settings;
   ForegroundProgram(g_programInFront, MAX_PATH);
-  return g_profiles->For(g_programInFront, type);
+  if (choice) choice->program = g_programInFront;
+  if (!g_profiles) return *g_settings;
+  const size_t index = g_profiles->Find(g_programInFront, type, fnc1First);
+  if (index == g_profiles->Count()) return *g_settings;
+  if (choice) choice->profile = g_profiles->At(index).name;
+  return *g_profiles->At(index).record;
 }
 
 void LoadSettingsAndProfiles() {
@@ -119,8 +125,8 @@ FileStamp SettingsFileStamp() {
   }
   stamp.exists = true;
   stamp.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  stamp.written = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                  data.ftLastWriteTime.dwLowDateTime;
+  stamp.written =
+      (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
   return stamp;
 }
 

@@ -1,7 +1,5 @@
 // The typing extras on Win32: the layout's key table from the system's
 // layout keys, and the paste that keeps the user's clipboard.
-#include "typing_extras.h"
-
 #include <windows.h>
 
 #include <cstring>
@@ -12,13 +10,14 @@
 #include "layout_keys.h"
 #include "settings.h"
 #include "text_codec.h"
+#include "typing_extras.h"
 
 namespace {
 
 struct LayoutKey {
   uint8_t virtualKey;  // 0: typed as a unicode event
   bool shift;
-  char16_t unit;       // the character, for the unicode event
+  char16_t unit;  // the character, for the unicode event
 };
 
 // The key tables of the layouts met lately, one per layout, so a worker
@@ -56,6 +55,7 @@ TypingExtras TypingExtrasOf(const Settings& settings) {
   extras.keyDelayMs = settings.KeyDelay;  // the record holds it to 0..50
   extras.layoutKeys = settings.KeyboardLayout == 1;
   extras.keepClipboard = settings.KeepClipboard != 0;
+  extras.focusGuard = settings.FocusGuard != 0;
   return extras;
 }
 
@@ -125,4 +125,52 @@ bool PasteKeepingClipboard(const char* text) {
     ClipboardFree(saved);
   }
   return true;
+}
+
+namespace {
+
+void SendKey(uint8_t virtualKey, bool up) { SendKeyEvent(KeyEvent{virtualKey, 0, up}); }
+
+enum : uint8_t { kVkCapital = 0x14 };
+
+// Each kind of modifier by its sides, then the key that stands for both
+// (a keyboard that reports no side).
+struct ModifierKeys {
+  uint8_t left, right, either;
+};
+const ModifierKeys kModifiers[] = {
+    {0xA0, 0xA1, 0x10},  // Shift
+    {0xA2, 0xA3, 0x11},  // Ctrl
+    {0xA4, 0xA5, 0x12},  // Alt
+};
+const uint8_t kRightWindows = 0x5C;  // the left one goes up before every character
+
+}  // namespace
+
+KeyboardAside SetKeyboardAside() {
+  KeyboardAside aside = {{}, 0, false};
+  for (const ModifierKeys& m : kModifiers) {
+    const size_t before = aside.heldCount;
+    for (uint8_t key : {m.left, m.right}) {
+      if (KeyHeldDown(key)) aside.held[aside.heldCount++] = key;
+    }
+    if (aside.heldCount == before && KeyHeldDown(m.either))
+      aside.held[aside.heldCount++] = m.either;
+  }
+  if (KeyHeldDown(kRightWindows)) aside.held[aside.heldCount++] = kRightWindows;
+  for (size_t i = 0; i < aside.heldCount; ++i) SendKey(aside.held[i], true);
+  aside.capsLock = CapsLockOn();
+  if (aside.capsLock) {
+    SendKey(kVkCapital, false);
+    SendKey(kVkCapital, true);
+  }
+  return aside;
+}
+
+void RestoreKeyboard(const KeyboardAside& aside) {
+  if (aside.capsLock) {
+    SendKey(kVkCapital, false);
+    SendKey(kVkCapital, true);
+  }
+  for (size_t i = 0; i < aside.heldCount; ++i) SendKey(aside.held[i], false);
 }

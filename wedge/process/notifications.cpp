@@ -80,6 +80,23 @@ int SignalGoodRead() {
   return 1;
 }
 
+int SignalNotTyped() {
+  if (ModelHasBuzzer(ModelCode)) {
+    for (int i = 0; i < 3; ++i) {
+      if (i) Sleep(150);
+      g_DvcLib.DvcStopBuzzer();
+      g_DvcLib.DvcPlayBuzzer(4, 1000, 100);
+    }
+  } else if (ModelHasVibrator(ModelCode)) {
+    g_DvcLib.DvcPlayVibrator(3, 0, 0, 0);
+    Sleep(400);
+    g_DvcLib.DvcPlayVibrator(3, 0, 0, 0);
+  }
+  return 1;
+}
+
+void QueueNotTypedSignal() { StartCounted<SignalNotTyped>(); }
+
 int NotifyLEDThread() {
   SetThreadPriorityCe(1);
   ThreadEvents events(L"NotifyLEDThread\r\nEvent\r\nERROR!",

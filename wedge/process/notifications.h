@@ -41,6 +41,11 @@ int GoodReadSignalThread();
 // thread of their own while none runs. The data path never waits for
 // feedback.
 void QueueGoodReadSignals();
+// The signal of a barcode read but not typed, on a thread of its own: three
+// short low tones on models with a buzzer, else two pulses of the vibrator
+// where there is one, so that it cannot pass for a good read.
+void QueueNotTypedSignal();
+int SignalNotTyped();
 // The bulk toggle's listener; one at most listens.
 void StartToggleBulkModeThread();
 

@@ -23,6 +23,7 @@
 #include "reader_input.h"
 #include "resource.h"
 #include "scan_device.h"
+#include "scan_log.h"
 #include "settings.h"
 #include "settings_records.h"
 #include "settings_watch.h"
@@ -121,6 +122,7 @@ const LPTHREAD_START_ROUTINE kThreadProcedures[] = {
     ThreadEntry<DataReaderEventListenerThread>,
     ThreadEntry<SettingsWatchThread>,
     ThreadEntry<GoodReadSignalThread>,
+    ThreadEntry<ScanLogThread>,
 };
 HANDLE g_threads[std::size(kThreadProcedures)];
 
@@ -257,7 +259,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   SetOutputBufferType(&g_scanDevice->BufferType);
   SetClipboardOwner(MainWindow);
   SetCounterOwner(g_hInstance, MainWindow);
-  g_dataPathNotices = {QueueGoodReadSignals, MakeCounterOnMainWindow, EndRunAtLimit, EndPressScan};
+  g_dataPathNotices = {QueueGoodReadSignals, MakeCounterOnMainWindow, EndRunAtLimit, EndPressScan,
+                       QueueNotTypedSignal};
 
   HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
 

@@ -1,0 +1,135 @@
+// The scan log's lines.
+#include "scan_log.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "text_codec.h"
+#include "wide_text.h"
+
+const char kScanLogHeader[] = "time,reader,type,identifier,program,profile,outcome,length,data\r\n";
+
+namespace {
+
+// Appends to a fixed buffer; `full` once something did not fit.
+struct Line {
+  char* out;
+  size_t capacity;
+  size_t length;
+  bool full;
+
+  void Add(const char* text, size_t n) {
+    if (full || n > capacity - length) {
+      full = true;
+      return;
+    }
+    std::memcpy(out + length, text, n);
+    length += n;
+  }
+  void Add(const char* text) { Add(text, std::strlen(text)); }
+  // A CSV field: quoted, its quotes doubled, when it holds a comma, a quote
+  // or a line break.
+  void Field(const char* text, size_t n, bool last = false) {
+    bool quote = false;
+    for (size_t i = 0; i < n; ++i) {
+      quote = quote || text[i] == ',' || text[i] == '"' || text[i] == '\r' || text[i] == '\n';
+    }
+    if (quote) Add("\"", 1);
+    for (size_t i = 0, run = 0; i <= n; ++i) {
+      if (i < n && text[i] != '"') continue;
+      Add(text + run, i - run + (i < n ? 1 : 0));
+      if (i < n) Add("\"", 1);
+      run = i + 1;
+    }
+    if (quote) Add("\"", 1);
+    Add(last ? "\r\n" : ",", last ? 2 : 1);
+  }
+  void Field(const char* text) { Field(text, std::strlen(text)); }
+  void WideField(const char16_t* text) {
+    char utf8[3 * 260 + 1];
+    size_t n = 0;
+    if (text) {
+      size_t units = 0;
+      while (text[units] && units < 260) ++units;
+      n = WideToUtf8(text, units, utf8, sizeof utf8);
+    }
+    Field(utf8, n);
+  }
+  void Number(long long value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%lld", value);
+    Field(text);
+  }
+};
+
+uint64_t Fnv1a(const char* data, size_t length) {
+  uint64_t hash = 1469598103934665603ULL;
+  for (size_t i = 0; i < length; ++i) {
+    hash ^= static_cast<unsigned char>(data[i]);
+    hash *= 1099511628211ULL;
+  }
+  return hash;
+}
+
+}  // namespace
+
+const char* ScanOutcomeName(ScanOutcome outcome) {
+  switch (outcome) {
+    case ScanOutcome::Typed:
+      return "typed";
+    case ScanOutcome::Pasted:
+      return "pasted";
+    case ScanOutcome::Duplicate:
+      return "refused duplicate";
+    case ScanOutcome::TypeOrLength:
+      return "refused by type or length";
+    case ScanOutcome::PastLimit:
+      return "past the bulk limit";
+    case ScanOutcome::Filtered:
+      return "filtered to nothing";
+    case ScanOutcome::FocusMoved:
+      return "stopped by the focus guard";
+  }
+  return "";
+}
+
+size_t FormatScanLogLine(const ScanLogRecord& r, char* out, size_t capacity) {
+  Line line = {out, capacity, 0, false};
+  char time[32];
+  std::snprintf(time, sizeof time, "%04u-%02u-%02u %02u:%02u:%02u.%03u", unsigned(r.year),
+                unsigned(r.month), unsigned(r.day), unsigned(r.hour), unsigned(r.minute),
+                unsigned(r.second), unsigned(r.millisecond));
+  line.Field(time);
+  line.Field(r.reader == 1 ? "laser" : r.reader == 2 ? "imager" : "none");
+  line.Number(r.type);
+  line.Field(r.identifier ? r.identifier : "");
+  line.WideField(r.program);
+  line.WideField(r.profile);
+  line.Field(ScanOutcomeName(r.outcome));
+  line.Number(static_cast<long long>(r.length));
+  if (r.withData) {
+    // The code page's text as UTF-8, a unit at a time so that no length
+    // limit cuts it.
+    char utf8[8];
+    bool quote = false;
+    for (size_t i = 0; i < r.length; ++i) {
+      const char c = r.data[i];
+      quote = quote || c == ',' || c == '"' || c == '\r' || c == '\n';
+    }
+    if (quote) line.Add("\"", 1);
+    for (size_t i = 0; i < r.length; ++i) {
+      char16_t unit = 0;
+      if (AnsiToWide(r.data + i, 1, &unit, 1) != 1 || unit == 0) unit = u'?';
+      line.Add(utf8, WideToUtf8(&unit, 1, utf8, sizeof utf8));
+      if (r.data[i] == '"') line.Add("\"", 1);
+    }
+    if (quote) line.Add("\"", 1);
+    line.Add("\r\n", 2);
+  } else {
+    char hash[24];
+    std::snprintf(hash, sizeof hash, "#%016llx",
+                  static_cast<unsigned long long>(Fnv1a(r.data, r.length)));
+    line.Field(hash, std::strlen(hash), true);
+  }
+  return line.full ? 0 : line.length;
+}
