@@ -151,9 +151,8 @@ KeyboardAside SetKeyboardAside() {
   KeyboardAside aside = {{}, 0, false};
   for (const ModifierKeys& m : kModifiers) {
     const size_t before = aside.heldCount;
-    for (uint8_t key : {m.left, m.right}) {
-      if (KeyHeldDown(key)) aside.held[aside.heldCount++] = key;
-    }
+    if (KeyHeldDown(m.left)) aside.held[aside.heldCount++] = m.left;
+    if (KeyHeldDown(m.right)) aside.held[aside.heldCount++] = m.right;
     if (aside.heldCount == before && KeyHeldDown(m.either))
       aside.held[aside.heldCount++] = m.either;
   }
