@@ -7,7 +7,16 @@
 
 bool KeyHeldDown(uint8_t virtualKey) { return GetAsyncKeyState(virtualKey) < 0; }
 
-bool CapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
+// The toggle is part of a thread's input state, and the output thread has
+// none of its own: it reads the one of the program in front.
+bool CapsLockOn() {
+  const DWORD self = GetCurrentThreadId();
+  const DWORD front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+  const bool attached = front != 0 && front != self && AttachThreadInput(self, front, TRUE);
+  const bool on = (GetKeyState(VK_CAPITAL) & 1) != 0;
+  if (attached) AttachThreadInput(self, front, FALSE);
+  return on;
+}
 
 void SendKeyEvent(const KeyEvent& event) {
   const DWORD up = event.up ? KEYEVENTF_KEYUP : 0;

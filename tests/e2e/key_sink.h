@@ -25,7 +25,7 @@ class KeySink {
   bool Focus();
 
   // The characters received so far (WM_CHAR, CR for Enter; a function key
-  // as kFunctionKeyBase + its virtual key).
+  // F1 to F23 as kFunctionKeyBase + its virtual key).
   static constexpr wchar_t kFunctionKeyBase = 0xE000;
   std::wstring Text();
   size_t Length();

@@ -85,7 +85,8 @@ TEST(TypingExtras, KeyMapAndKeyTokens) {
 }
 
 // The focus guard: another window that comes to the front while a barcode is
-// typed gets none of the rest, and the worker hears the not-typed signal.
+// typed gets none of the rest (but the key that was on its way), and the
+// worker hears the not-typed signal.
 TEST(TypingExtras, FocusGuardStopsABarcodeWhoseWindowLostTheFront) {
   WedgeSession session;
   std::string why;
@@ -102,7 +103,9 @@ TEST(TypingExtras, FocusGuardStopsABarcodeWhoseWindowLostTheFront) {
   session.Release();
   EXPECT_TRUE(WaitForLog("DvcPlayBuzzer 4 1000 100", since, 3000));
   Sleep(300);
-  EXPECT_EQ(L"", popup.Text());
+  // A key already on its way when the window came forward may still reach
+  // it; nothing sent after that does.
+  EXPECT_LE(popup.Text().size(), 1u) << "the typing went on into the new window";
   EXPECT_LT(scanned.Length(), 28u) << "the whole barcode was typed";
 }
 
