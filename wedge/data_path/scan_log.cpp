@@ -1,7 +1,6 @@
 // The scan log's lines.
 #include "scan_log.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "text_codec.h"
@@ -10,6 +9,24 @@
 const char kScanLogHeader[] = "time,reader,type,identifier,program,profile,outcome,length,data\r\n";
 
 namespace {
+
+// `value` in decimal, at least `width` digits (zeros in front), into `out`
+// (room for 21 characters); returns the length. The terminal's C library has
+// no printf that this could lean on.
+size_t FormatNumber(long long value, size_t width, char* out) {
+  char digits[21];
+  size_t n = 0;
+  unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                           : static_cast<unsigned long long>(value);
+  do {
+    digits[n++] = char('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0 || n < width);
+  size_t length = 0;
+  if (value < 0) out[length++] = '-';
+  while (n) out[length++] = digits[--n];
+  return length;
+}
 
 // Appends to a fixed buffer; `full` once something did not fit.
 struct Line {
@@ -57,8 +74,7 @@ struct Line {
   }
   void Number(long long value) {
     char text[24];
-    std::snprintf(text, sizeof text, "%lld", value);
-    Field(text);
+    Field(text, FormatNumber(value, 1, text));
   }
 };
 
@@ -95,11 +111,20 @@ const char* ScanOutcomeName(ScanOutcome outcome) {
 
 size_t FormatScanLogLine(const ScanLogRecord& r, char* out, size_t capacity) {
   Line line = {out, capacity, 0, false};
+  // "2026-12-10 08:05:09.042"
   char time[32];
-  std::snprintf(time, sizeof time, "%04u-%02u-%02u %02u:%02u:%02u.%03u", unsigned(r.year),
-                unsigned(r.month), unsigned(r.day), unsigned(r.hour), unsigned(r.minute),
-                unsigned(r.second), unsigned(r.millisecond));
-  line.Field(time);
+  size_t at = 0;
+  const struct {
+    unsigned value;
+    size_t width;
+    char after;
+  } parts[] = {{r.year, 4, '-'},   {r.month, 2, '-'},  {r.day, 2, ' '},      {r.hour, 2, ':'},
+               {r.minute, 2, ':'}, {r.second, 2, '.'}, {r.millisecond, 3, 0}};
+  for (const auto& part : parts) {
+    at += FormatNumber(part.value, part.width, time + at);
+    if (part.after) time[at++] = part.after;
+  }
+  line.Field(time, at);
   line.Field(r.reader == 1 ? "laser" : r.reader == 2 ? "imager" : "none");
   line.Number(r.type);
   line.Field(r.identifier ? r.identifier : "");
@@ -126,10 +151,10 @@ size_t FormatScanLogLine(const ScanLogRecord& r, char* out, size_t capacity) {
     if (quote) line.Add("\"", 1);
     line.Add("\r\n", 2);
   } else {
-    char hash[24];
-    std::snprintf(hash, sizeof hash, "#%016llx",
-                  static_cast<unsigned long long>(Fnv1a(r.data, r.length)));
-    line.Field(hash, std::strlen(hash), true);
+    char hash[18] = {'#'};
+    const uint64_t value = Fnv1a(r.data, r.length);
+    for (int i = 0; i < 16; ++i) hash[1 + i] = "0123456789abcdef"[(value >> (60 - 4 * i)) & 15];
+    line.Field(hash, 17, true);
   }
   return line.full ? 0 : line.length;
 }
