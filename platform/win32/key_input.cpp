@@ -7,16 +7,11 @@
 
 bool KeyHeldDown(uint8_t virtualKey) { return GetAsyncKeyState(virtualKey) < 0; }
 
-// The toggle is part of a thread's input state, and the output thread has
-// none of its own: it reads the one of the program in front.
-bool CapsLockOn() {
-  const DWORD self = GetCurrentThreadId();
-  const DWORD front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
-  const bool attached = front != 0 && front != self && AttachThreadInput(self, front, TRUE);
-  const bool on = (GetKeyState(VK_CAPITAL) & 1) != 0;
-  if (attached) AttachThreadInput(self, front, FALSE);
-  return on;
-}
+// The desktop keeps the toggle in each thread's input state, and the output
+// thread has none of its own, so on the desktop stand-in this reads off.
+// Reading the state of the program in front (by joining its input) proved
+// unreliable there: a state not yet brought up to date turned a letter.
+bool CapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
 
 void SendKeyEvent(const KeyEvent& event) {
   const DWORD up = event.up ? KEYEVENTF_KEYUP : 0;

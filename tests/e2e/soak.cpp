@@ -35,13 +35,11 @@ const char kShiftIni[] =
     "[BulkScanning]\r\nBulkEnable=1\r\nBulkActivationMode=1\r\nBulkTriggerMode=0\r\n"
     "BulkSameType=1\r\nBulkSameLength=1\r\nBulkLimitEnable=1\r\nBulkLimit=8\r\n"
     "BulkScannedListClearAfter=0\r\n[BulkCounterWindow]\r\nCounterEnabled=0\r\n"
-    "[OtherSettings]\r\nScanLog=1\r\n";
+    "[OtherSettings]\r\nScanLog=1\r\nScanLogPath=\\Windows\\SOAKLOG.CSV\r\n";
 
-// The scan log beside SARNU.INI.
-std::wstring ScanLogFile() {
-  std::wstring path = WedgeIniPath();
-  return path.substr(0, path.rfind(L'\\') + 1) + L"SARNULOG.CSV";
-}
+// The scan log, where ScanLogPath puts it: the laser's and the imager's
+// SARNU.INI lie in different folders.
+std::wstring ScanLogFile() { return L"C:\\Windows\\SOAKLOG.CSV"; }
 
 // A fetch that fails during an activation, and the box it must bring.
 struct Fault {
