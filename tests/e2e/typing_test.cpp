@@ -97,29 +97,32 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<TypingCase>& info) { return info.param.name; });
 
 // A Shift held through the system's own key input changes no character of a
-// barcode, with the US table and with the layout's keys, and is held again
-// afterwards. (Caps Lock cannot be read by the output thread on the desktop;
-// its handling is proven by the key sender's record in the Win32 tests.)
-TEST(KeyboardState, AHeldShiftChangesNoCharacter) {
-  for (const char* ini : {kPlainIni,
-                          "[Filter]\r\nPreambleEnable=0\r\nPostambleEnable=0\r\n"
-                          "[OtherSettings]\r\nKeyboardLayout=1\r\n"}) {
-    SCOPED_TRACE(ini);
-    ASSERT_TRUE(PrepareTerminal("laser", ini));
-    Notepad notepad;
-    ASSERT_TRUE(notepad.Open());
-    ASSERT_TRUE(notepad.BringForward());
-    keybd_event(VK_LSHIFT, 0, 0, 0);
-    ASSERT_TRUE(PollUntil([] { return GetAsyncKeyState(VK_LSHIFT) < 0; }, 2000));
-    EXPECT_EQ(0, RunProgram(L"output_probe.exe", L"--suffix-code 0 \"AbCd-12\\x0D\"", 30000));
-    EXPECT_EQ(L"AbCd-12\r\n", notepad.WaitForText(L"AbCd-12\r\n", 3000));
-    // The keys of the barcode and of the restore are taken in turn by the
-    // system: the state is read once they have been.
-    EXPECT_TRUE(PollUntil([] { return GetAsyncKeyState(VK_LSHIFT) < 0; }, 2000))
-        << "the held Shift was let go";
-    keybd_event(VK_LSHIFT, 0, KEYEVENTF_KEYUP, 0);
-    ASSERT_TRUE(PollUntil([] { return GetAsyncKeyState(VK_LSHIFT) >= 0; }, 2000));
-  }
+// barcode and is held again afterwards. (Caps Lock cannot be read by the
+// output thread on the desktop; its handling is proven by the key sender's
+// record in the Win32 tests.) Each table in a test of its own: under Wine a
+// second press of the same key by the same process is not always taken.
+void TypeWithShiftHeld(const char* ini) {
+  ASSERT_TRUE(PrepareTerminal("laser", ini));
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Open());
+  ASSERT_TRUE(notepad.BringForward());
+  keybd_event(VK_LSHIFT, 0, 0, 0);
+  ASSERT_TRUE(PollUntil([] { return GetAsyncKeyState(VK_LSHIFT) < 0; }, 2000));
+  EXPECT_EQ(0, RunProgram(L"output_probe.exe", L"--suffix-code 0 \"AbCd-12\\x0D\"", 30000));
+  EXPECT_EQ(L"AbCd-12\r\n", notepad.WaitForText(L"AbCd-12\r\n", 3000));
+  // The keys of the barcode and of the restore are taken in turn by the
+  // system: the state is read once they have been.
+  EXPECT_TRUE(PollUntil([] { return GetAsyncKeyState(VK_LSHIFT) < 0; }, 2000))
+      << "the held Shift was let go";
+  keybd_event(VK_LSHIFT, 0, KEYEVENTF_KEYUP, 0);
+}
+
+TEST(KeyboardState, AHeldShiftChangesNoCharacter) { TypeWithShiftHeld(kPlainIni); }
+
+TEST(KeyboardState, AHeldShiftChangesNoCharacterOnTheLayoutsKeys) {
+  TypeWithShiftHeld(
+      "[Filter]\r\nPreambleEnable=0\r\nPostambleEnable=0\r\n[OtherSettings]\r\nKeyboardLayout="
+      "1\r\n");
 }
 
 }  // namespace
