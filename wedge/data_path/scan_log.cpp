@@ -28,6 +28,13 @@ size_t FormatNumber(long long value, size_t width, char* out) {
   return length;
 }
 
+bool NeedsQuotes(const char* text, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    if (text[i] == ',' || text[i] == '"' || text[i] == '\r' || text[i] == '\n') return true;
+  }
+  return false;
+}
+
 // Appends to a fixed buffer; `full` once something did not fit.
 struct Line {
   char* out;
@@ -47,16 +54,11 @@ struct Line {
   // A CSV field: quoted, its quotes doubled, when it holds a comma, a quote
   // or a line break.
   void Field(const char* text, size_t n, bool last = false) {
-    bool quote = false;
-    for (size_t i = 0; i < n; ++i) {
-      quote = quote || text[i] == ',' || text[i] == '"' || text[i] == '\r' || text[i] == '\n';
-    }
+    const bool quote = NeedsQuotes(text, n);
     if (quote) Add("\"", 1);
-    for (size_t i = 0, run = 0; i <= n; ++i) {
-      if (i < n && text[i] != '"') continue;
-      Add(text + run, i - run + (i < n ? 1 : 0));
-      if (i < n) Add("\"", 1);
-      run = i + 1;
+    for (size_t i = 0; i < n; ++i) {
+      Add(text + i, 1);
+      if (text[i] == '"') Add("\"", 1);
     }
     if (quote) Add("\"", 1);
     Add(last ? "\r\n" : ",", last ? 2 : 1);
@@ -136,11 +138,7 @@ size_t FormatScanLogLine(const ScanLogRecord& r, char* out, size_t capacity) {
     // The code page's text as UTF-8, a unit at a time so that no length
     // limit cuts it.
     char utf8[8];
-    bool quote = false;
-    for (size_t i = 0; i < r.length; ++i) {
-      const char c = r.data[i];
-      quote = quote || c == ',' || c == '"' || c == '\r' || c == '\n';
-    }
+    const bool quote = NeedsQuotes(r.data, r.length);
     if (quote) line.Add("\"", 1);
     for (size_t i = 0; i < r.length; ++i) {
       char16_t unit = 0;
