@@ -208,6 +208,14 @@ TEST_F(CheckTest, WarnsAboutSurprisingSettingsOnlyWhenAsked) {
       {fnc1 + "[Profile.any]\nTypes=5\n[Profile.wms]\nPrograms=wms.exe",
        {":6: warning: Profile.wms.Programs: the program in front is named through toolhelp.dll, "
         "which a terminal's image may leave out: without it this profile takes no barcode"}},
+      {fnc1 + "PostambleEnable=1\nPostamble={TAB}{F25}\n[OtherSettings]\nKeyTokens=1",
+       {":7: warning: Filter.Postamble: \"{F25}\" is no key token and is typed as it stands (a "
+        "brace alone is written {{)"}},
+      {fnc1 + "PostambleEnable=1\nPostamble={{x}{F6}{DELAY 5000}{\n[OtherSettings]\nKeyTokens=1",
+       {}},
+      {fnc1 + "[Profile.wms]\nTypes=5\nKeyTokens=1\nPreambleEnable=1\nPreamble={delay 9000}x",
+       {":4: warning: Profile.wms.Preamble: \"{delay 9000}\" is no key token and is typed as it "
+        "stands (a pause takes 0 to 5000 ms)"}},
   };
   for (const Row& row : rows) {
     const ToolResult plain = Check(row.ini);

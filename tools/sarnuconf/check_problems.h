@@ -45,8 +45,13 @@ struct SettingWarning {
 // Every such setting of a loaded record, in a fixed order: FNC1 typed as a
 // key that applications ignore, a send range whose start never applies, strip
 // counts that empty a barcode of typical length, a bulk limit below 2, solid
-// counter colours that are hard to read.
+// counter colours that are hard to read, braces that read as no key token.
 std::vector<SettingWarning> SurprisingSettings(const Settings& record);
+
+// The last of those alone, which a profile may give apart from the main
+// sections: with KeyTokens, a preamble or postamble holding something in
+// braces that is no token ("{F25}", "{DELAY 9000}") and is typed as written.
+std::vector<SettingWarning> KeyTokenWarnings(const Settings& record);
 
 // A problem of the profiles, found by their own reading or because a profile
 // never takes a barcode, reported at its line. An empty subject names the

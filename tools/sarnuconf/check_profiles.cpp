@@ -116,10 +116,20 @@ ProfileReading ReadProfiles(const Settings& record, const char16_t* path) {
   Profiles profiles(record);
   profiles.Load(path, TakeProfileNote, &reading);
   FindShadowedProfiles(profiles, &reading);
+  const std::vector<SettingWarning> mainTokens = KeyTokenWarnings(record);
   for (size_t j = 0; j < profiles.Count(); ++j) {
+    const std::string name = "Profile." + Utf8(profiles.At(j).name);
+    for (const SettingWarning& warning : KeyTokenWarnings(*profiles.At(j).record)) {
+      const bool fromMain =
+          std::any_of(mainTokens.begin(), mainTokens.end(),
+                      [&](const SettingWarning& w) { return w.text == warning.text; });
+      if (fromMain) continue;
+      reading.warnings.push_back(
+          {reading.keptLines[j], name + "." + warning.keys[0]->keyName, warning.text});
+    }
     if (profiles.At(j).programs == nullptr) continue;
     reading.warnings.push_back(
-        {reading.keptLines[j], "Profile." + Utf8(profiles.At(j).name) + ".Programs",
+        {reading.keptLines[j], name + ".Programs",
          "the program in front is named through toolhelp.dll, which a terminal's image may "
          "leave out: without it this profile takes no barcode"});
   }

@@ -10,6 +10,7 @@
 #include "check_problems.h"
 #include "commands.h"
 #include "key_table.h"
+#include "typing_plan.h"
 
 namespace {
 
@@ -134,7 +135,46 @@ void WarnHardToReadCounter(const Settings& r, std::vector<SettingWarning>* out) 
           " under which the settings program calls them hard to read");
 }
 
+// The first thing in braces that reads as no key token, as written; "" when
+// every one reads. A brace with no closing one near is a brace.
+std::string FirstUnreadToken(const char* text) {
+  const size_t length = std::strlen(text);
+  for (size_t i = 0; i < length; ++i) {
+    if (text[i] != '{') continue;
+    const KeyToken token = ReadKeyToken(text + i, length - i);
+    if (token.length != 0) {
+      i += token.length - 1;
+      continue;
+    }
+    const char* close = static_cast<const char*>(std::memchr(text + i, '}', length - i));
+    if (close != nullptr && close - (text + i) <= 24) return std::string(text + i, close + 1);
+  }
+  return std::string();
+}
+
 }  // namespace
+
+std::vector<SettingWarning> KeyTokenWarnings(const Settings& r) {
+  std::vector<SettingWarning> warnings;
+  if (r.KeyTokens == 0) return warnings;
+  const struct {
+    const char* key;
+    bool on;
+    const char* text;
+  } frames[] = {{"Preamble", r.PreambleEnable != 0, r.Preamble.Decoded},
+                {"Postamble", r.PostambleEnable != 0, r.Postamble.Decoded}};
+  for (const auto& frame : frames) {
+    const std::string unread = frame.on ? FirstUnreadToken(frame.text) : std::string();
+    if (unread.empty()) continue;
+    const bool pause = unread.size() > 7 && NameDistance(unread.substr(1, 6), "DELAY ") == 0;
+    Add(&warnings, {frame.key, "KeyTokens"},
+        "\"" + unread + "\" is no key token and is typed as it stands (" +
+            (pause ? "a pause takes 0 to " + std::to_string(unsigned(kMaxTokenDelayMs)) + " ms"
+                   : std::string("a brace alone is written {{")) +
+            ")");
+  }
+  return warnings;
+}
 
 std::vector<SettingWarning> SurprisingSettings(const Settings& record) {
   std::vector<SettingWarning> warnings;
@@ -143,5 +183,6 @@ std::vector<SettingWarning> SurprisingSettings(const Settings& record) {
   WarnStripEmpties(record, &warnings);
   WarnBulkLimit(record, &warnings);
   WarnHardToReadCounter(record, &warnings);
+  for (const SettingWarning& warning : KeyTokenWarnings(record)) warnings.push_back(warning);
   return warnings;
 }
