@@ -28,3 +28,6 @@ void SendKeyEvent(const KeyEvent& event);
 // user, or left down by another program), and whether Caps Lock is on.
 bool KeyHeldDown(uint8_t virtualKey);
 bool CapsLockOn();
+// Called once by the thread that types, as it starts, so that CapsLockOn
+// follows every later change of the toggle on that thread.
+void BeginKeyInput();

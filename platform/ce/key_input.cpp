@@ -69,3 +69,5 @@ bool KeyHeldDown(uint8_t virtualKey) { return GetAsyncKeyState(virtualKey) < 0; 
 // The terminal keeps one key state for the whole system, so any thread reads
 // the toggle the program in front sees.
 bool CapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
+
+void BeginKeyInput() {}

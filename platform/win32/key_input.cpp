@@ -7,11 +7,16 @@
 
 bool KeyHeldDown(uint8_t virtualKey) { return GetAsyncKeyState(virtualKey) < 0; }
 
-// The desktop keeps the toggle in each thread's input state, and the output
-// thread has none of its own, so on the desktop stand-in this reads off.
-// Reading the state of the program in front (by joining its input) proved
-// unreliable there: a state not yet brought up to date turned a letter.
+// The desktop keeps the toggles in each thread's input state. Under Wine a
+// thread's state begins with the toggles off when it first asks, and from
+// then on takes every change the keyboard makes: the typing thread asks as
+// it starts, and sees Caps Lock pressed from then on, though not a Caps Lock
+// already on before it started. Reading the state of the program in front
+// instead (by joining its input) proved unreliable: a state not yet brought
+// up to date turned a letter.
 bool CapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
+
+void BeginKeyInput() { GetKeyState(VK_CAPITAL); }
 
 void SendKeyEvent(const KeyEvent& event) {
   const DWORD up = event.up ? KEYEVENTF_KEYUP : 0;

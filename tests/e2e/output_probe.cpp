@@ -2,10 +2,12 @@
 // the barcodes of its command line into the OutputQueue, signals
 // "EventSarnuDataAvailable", runs OutputThread until the queue is typed and
 // then ends it through "EventSarnuEnd".
-//   output_probe [--suffix-code N] [--buffer-type N] TEXT...
+//   output_probe [--suffix-code N] [--buffer-type N] [--caps-lock] TEXT...
 // TEXT is a raw barcode as the reader delivers it (suffix included), escaped:
-// "\\" is a backslash, "\xHH" any byte. Exit codes: 0 typed, 2 usage,
-// 3 OutputThread failed, 4 time-out, 5 set-up failed.
+// "\\" is a backslash, "\xHH" any byte. With --caps-lock the probe switches
+// Caps Lock on through the system's key input once the output thread runs,
+// and off again at the end. Exit codes: 0 typed, 2 usage, 3 OutputThread
+// failed, 4 time-out, 5 set-up failed, 6 Caps Lock not on after the barcodes.
 #include <windows.h>
 
 #include <cstdint>
@@ -19,6 +21,7 @@
 #include "block_queue.h"
 #include "key_output.h"
 #include "settings.h"
+#include "stage_stamps.h"
 #include "wedge_events.h"
 
 namespace {
@@ -63,12 +66,32 @@ bool ParseByte(const wchar_t* text, uint8_t* value) {
 
 DWORD WINAPI RunOutputThread(void*) { return static_cast<DWORD>(OutputThread()); }
 
+HANDLE g_outputAwake = nullptr;
+
+void PressCapsLock() {
+  keybd_event(VK_CAPITAL, 0, 0, 0);
+  keybd_event(VK_CAPITAL, 0, KEYEVENTF_KEYUP, 0);
+}
+
+// This thread sees the toggle change as the output thread does.
+bool CapsLockBecomes(bool on) {
+  const ULONGLONG deadline = GetTickCount64() + 2000;
+  while (((GetKeyState(VK_CAPITAL) & 1) != 0) != on) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(5);
+  }
+  return true;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> barcodes;
+  bool capsLock = false;
   for (int i = 1; i < argc; ++i) {
-    if (wcscmp(argv[i], L"--suffix-code") == 0 && i + 1 < argc) {
+    if (wcscmp(argv[i], L"--caps-lock") == 0) {
+      capsLock = true;
+    } else if (wcscmp(argv[i], L"--suffix-code") == 0 && i + 1 < argc) {
       if (!ParseByte(argv[++i], &g_probeSuffixChar)) return 2;
     } else if (wcscmp(argv[i], L"--buffer-type") == 0 && i + 1 < argc) {
       if (!ParseByte(argv[++i], &g_probeBufferType)) return 2;
@@ -92,18 +115,36 @@ int wmain(int argc, wchar_t** argv) {
   if (!owner) return 5;
   SetClipboardOwner(owner);
 
+  HANDLE data =
+      CreateEventW(nullptr, FALSE, FALSE, reinterpret_cast<const WCHAR*>(kEventSarnuDataAvailable));
+  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, reinterpret_cast<const WCHAR*>(kEventSarnuEnd));
+  if (!data || !end) return 5;
+  HANDLE thread = nullptr;
+  if (capsLock) {
+    // Caps Lock goes on once the output thread has woken with nothing to
+    // type, so it is a change the thread sees.
+    GetKeyState(VK_CAPITAL);
+    g_outputAwake = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_stageStampHook = [](int stage) {
+      if (stage == kStageOutputAwake) SetEvent(g_outputAwake);
+    };
+    SetEvent(data);
+    thread = CreateThread(nullptr, 0, RunOutputThread, nullptr, 0, nullptr);
+    if (!g_outputAwake || !thread || WaitForSingleObject(g_outputAwake, 10000) != WAIT_OBJECT_0) {
+      return 5;
+    }
+    PressCapsLock();
+    if (!CapsLockBecomes(true)) return 5;
+  }
+
   // Each as a read of this terminal's reader, with the suffix code given.
   for (std::string& b : barcodes) {
     Barcode barcode =
         MakeBarcode(g_settings->GetScannerType(), b.data(), b.size(), 0, g_probeSuffixChar);
     if (!PushBarcode(OutputQueue, barcode)) return 5;
   }
-  HANDLE data =
-      CreateEventW(nullptr, FALSE, FALSE, reinterpret_cast<const WCHAR*>(kEventSarnuDataAvailable));
-  HANDLE end = CreateEventW(nullptr, TRUE, FALSE, reinterpret_cast<const WCHAR*>(kEventSarnuEnd));
-  if (!data || !end) return 5;
   SetEvent(data);
-  HANDLE thread = CreateThread(nullptr, 0, RunOutputThread, nullptr, 0, nullptr);
+  if (!thread) thread = CreateThread(nullptr, 0, RunOutputThread, nullptr, 0, nullptr);
   if (!thread) return 5;
 
   // The queue is empty once the last item is taken; the thread then finishes
@@ -122,5 +163,10 @@ int wmain(int argc, wchar_t** argv) {
   CloseHandle(end);
   if (ended && result != 1) return 3;  // also when it ended before the queue was typed
   if (!drained || !ended) return 4;
+  if (capsLock) {
+    const bool restored = CapsLockBecomes(true);
+    PressCapsLock();
+    if (!restored) return 6;
+  }
   return 0;
 }

@@ -73,3 +73,5 @@ bool CapsLockOn() {
   std::lock_guard<std::mutex> hold(g_lock);
   return g_capsLock;
 }
+
+void BeginKeyInput() {}

@@ -231,6 +231,7 @@ void SetClipboardOwner(void* window) { g_clipboardOwner = static_cast<HWND>(wind
 
 int OutputThread() {
   SetThreadPriorityCe(4);
+  BeginKeyInput();
   ThreadEvents events(L"OutputThread\r\nEvent\r\nERROR!",
                       {CreateEventW(nullptr, FALSE, FALSE, W(kEventSarnuDataAvailable))});
   if (!events.Ready()) return 0;
