@@ -11,6 +11,7 @@
 #include "e2e_support.h"
 #include "key_sink.h"
 #include "reader_client.h"
+#include "settings_sheet.h"
 #include "sim_log.h"
 #include "wedge_session.h"
 
@@ -226,12 +227,18 @@ TEST_F(Scanning, ProfilesFollowTheProgramInFrontAndTheBarcodesType) {
 // at the next barcode and with no restart; a file that is no settings file
 // leaves the settings in force, and a copy that pauses halfway waits for its
 // rest; one that comes during a bulk run is taken after the run, whose
-// barcodes are typed once each. A reload hands the power-on keys on.
+// barcodes are typed once each. A reload hands the power-on keys on, and
+// starts the scan log that the first file had not asked for.
 TEST_F(Scanning, NewSettingsFileIsTakenWhileTheWedgeRuns) {
+  const std::wstring log = L"C:\\Windows\\RELOADED.CSV";
+  DeleteFileW(log.c_str());
   const auto ini = [](const char* preamble) {
+    const std::string logged =
+        preamble[0] == 'A' ? "" : "ScanLog=1\r\nScanLogPath=\\Windows\\RELOADED.CSV\r\n";
     return "[BulkScanning]\r\nBulkEnable=1\r\nBulkActivationMode=0\r\n"
            "BulkScannedListClearAfter=0\r\n[BulkCounterWindow]\r\nCounterEnabled=0\r\n"
-           "[Filter]\r\nPreambleEnable=1\r\nPreamble=" + std::string(preamble) + "\r\n";
+           "[OtherSettings]\r\n" +
+           logged + "[Filter]\r\nPreambleEnable=1\r\nPreamble=" + std::string(preamble) + "\r\n";
   };
   ASSERT_NO_FATAL_FAILURE(Start("laser", ini("A:")));
   std::wstring typed;
@@ -252,6 +259,10 @@ TEST_F(Scanning, NewSettingsFileIsTakenWhileTheWedgeRuns) {
   const char kTaken[] = "DvcSetBootup 0x0";
   ASSERT_TRUE(drop(SessionIni(ini("B:")), kTaken, 10000)) << "the new file was not taken";
   ASSERT_NO_FATAL_FAILURE(scan(L"Y", L"B:Y\r\n"));
+  EXPECT_TRUE(PollUntil(
+      [&] { return ReadWholeFile(log).find(",typed,1,Y\r\n") != std::string::npos; }, 5000))
+      << "the scan log did not start: " << ReadWholeFile(log);
+  EXPECT_EQ(std::string::npos, ReadWholeFile(log).find(",1,X\r\n"));
   EXPECT_FALSE(drop("half a file, no section", kTaken, 1500)) << "a file without settings";
   ASSERT_NO_FATAL_FAILURE(scan(L"Z", L"B:Z\r\n"));
   const std::string whole = SessionIni(ini("B:"));

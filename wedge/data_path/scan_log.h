@@ -53,9 +53,12 @@ size_t FormatScanLogLine(const ScanLogRecord& record, char* out, size_t capacity
 void LogScan(const Barcode& barcode, ScanOutcome outcome, const char16_t* program,
              const char16_t* profile);
 
-// Thread procedure, started once by the entry procedure: writes the queued
-// lines every second and at the end, to ScanLogPath (or SARNULOG.CSV beside
-// SARNU.INI), moving a file past ScanLogMaxKB to the same name with ".old"
-// (one older file kept). Returns 1 after its end, 0 when an event cannot be
-// had (after its "ScanLogThread\r\nEvent\r\nERROR!" box).
-int ScanLogThread();
+// Starts ScanLogThread once, the first time it is called with a main record
+// that says ScanLog=1: a file without the log costs the wedge no thread. The
+// entry procedure calls it after its threads start, and every load of the
+// settings after that. The thread writes the queued lines every second and
+// at the end, to ScanLogPath (or SARNULOG.CSV beside SARNU.INI), moving a
+// file past ScanLogMaxKB to the same name with ".old" (one older file kept);
+// it shows "ScanLogThread\r\nEvent\r\nERROR!" when an event cannot be had.
+// The exit waits for it with the short-lived threads.
+void StartScanLogWhenWanted();

@@ -13,6 +13,7 @@
 #include "scan_log.h"
 #include "settings.h"
 #include "settings_records.h"
+#include "short_threads.h"
 #include "symbology_ids.h"
 #include "thread_priority.h"
 
@@ -138,9 +139,10 @@ void LogScan(const Barcode& barcode, ScanOutcome outcome, const char16_t* progra
   if (length) LogQueue().Push(g_line, length);
 }
 
-int ScanLogThread() {
+namespace {
+
+int ScanLogThread(void*) {
   SetThreadPriorityCe(5);
-  LogQueue();
   ThreadEvents events(L"ScanLogThread\r\nEvent\r\nERROR!", {});
   if (!events.Ready()) return 0;
   events.waitMs = 1000;
@@ -150,4 +152,13 @@ int ScanLogThread() {
   });
   WriteQueued();
   return how == ThreadEvents::LoopEnd::kFailed ? 0 : 1;
+}
+
+}  // namespace
+
+void StartScanLogWhenWanted() {
+  static volatile LONG started = 0;
+  const Settings* settings = g_settings;
+  if (!settings || !settings->ScanLog || InterlockedExchange(&started, 1) != 0) return;
+  if (!StartShortThread(ScanLogThread)) InterlockedExchange(&started, 0);
 }

@@ -8,6 +8,7 @@
 #include "ini_file.h"
 #include "lock.h"
 #include "profiles.h"
+#include "scan_log.h"
 #include "settings.h"
 #include "settings_records.h"
 
@@ -93,6 +94,7 @@ void LoadSettingsAndProfiles() {
   LockHolder hold(RecordsLock());
   g_settings->Load();
   if (g_profiles) g_profiles->Load(g_settings->IniPath);
+  StartScanLogWhenWanted();
 }
 
 void ClearProfiles() {

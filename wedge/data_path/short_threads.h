@@ -1,7 +1,8 @@
 // The wedge's short-lived threads (a good read's signals, an LED flash, a
-// bulk run's forget timer, an imager decode, the bulk toggle's listener):
-// nobody joins them one by one, but the wedge's exit waits for all of them
-// before it frees what they read.
+// bulk run's forget timer, an imager decode) and those started only when a
+// setting asks (the bulk toggle's listener, the scan log's writer): nobody
+// joins them one by one, but the wedge's exit waits for all of them before
+// it frees what they read.
 #pragma once
 
 #include <cstdint>

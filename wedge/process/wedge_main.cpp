@@ -122,7 +122,6 @@ const LPTHREAD_START_ROUTINE kThreadProcedures[] = {
     ThreadEntry<DataReaderEventListenerThread>,
     ThreadEntry<SettingsWatchThread>,
     ThreadEntry<GoodReadSignalThread>,
-    ThreadEntry<ScanLogThread>,
 };
 HANDLE g_threads[std::size(kThreadProcedures)];
 
@@ -276,6 +275,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   // A failure is reported by the hook itself; the wedge runs on without it.
   InstallKeyboardHook(instance, KeyboardHookProc);
   StartThreads();
+  StartScanLogWhenWanted();
   if (g_settings->ShowSplash) g_splash = CreateSplash(instance);
   StampStage(kStartThreads);
 
