@@ -204,10 +204,11 @@ int wmain(int argc, wchar_t** argv) {
   SaveScreenshot(L"demo-single-scans");
 
   // The tray menu, and the About box from it.
-  if (!OpenTrayMenu(session, 0)) return StepFailed("the tray menu", "no menu opened");
+  HWND menu = OpenTrayMenu(session, 0);
+  if (!menu) return StepFailed("the tray menu", "no menu opened");
+  WaitUntilPainted(menu, 3000);  // else the picture may catch the menu still blank
   SaveScreenshot(L"demo-tray-menu");
-  PostMessageW(WaitForProcessWindow(session.Process().Id(), L"#32768", nullptr, true, 1000),
-               WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
   Sleep(300);
   if (!OpenTrayMenu(session, 3)) return StepFailed("the About box", "no tray menu");
   HWND about = WaitForProcessWindow(session.Process().Id(), L"#32770", L"SARNU", true, 10000);
