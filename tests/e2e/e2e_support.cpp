@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -118,8 +119,11 @@ int RunProgram(const std::wstring& exe, const std::wstring& arguments, DWORD tim
   PROCESS_INFORMATION info = {};
   const BOOL started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr,
                                       nullptr, &startup, &info);
+  const DWORD error = started ? 0 : GetLastError();
   CloseHandle(writeEnd);
   if (!started) {
+    // Seldom, under a full run's load; the error tells what Wine refused.
+    std::fprintf(stderr, "CreateProcessW failed (error %lu): %ls\n", error, line.c_str());
     CloseHandle(readEnd);
     return -1;
   }

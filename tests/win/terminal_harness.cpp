@@ -46,8 +46,11 @@ int RunSimterm(const std::wstring& arguments, std::string* output) {
   PROCESS_INFORMATION process = {};
   const BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                                       nullptr, &startup, &process);
+  const DWORD error = started ? 0 : GetLastError();
   CloseHandle(writeEnd);
   if (!started) {
+    // Seldom, under a full run's load; the error tells what Wine refused.
+    std::fprintf(stderr, "CreateProcessW failed (error %lu): %ls\n", error, commandLine.c_str());
     CloseHandle(readEnd);
     return -1;
   }
